@@ -1,0 +1,56 @@
+// The program-wide state: one instance lives for the whole run and is passed
+// by reference to every subsystem. Member names are the names the rest of the
+// program (and the people who know the original tool) use for these values.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace korventa {
+
+struct ProgramState {
+  // Brand profile 0..3; fixed at start-up. Brand texts are resource strings
+  // 1000 + 100 * Marchio + offset.
+  std::uint8_t Marchio = 2;
+  // 0 Italian, 1 English.
+  std::uint8_t Lingua = 0;
+  // 300 * Lingua, added to every language-dependent text id.
+  int OffLingua = 0;
+
+  // Identification of the connected device, set together by ReadProduct.
+  std::uint8_t CodProdotto = 12;
+  std::uint8_t CodVariante = 0;
+  std::uint8_t VerSw = 0;
+  std::uint8_t IdExtra = 0;
+
+  // Number of channels less one: 1 on every device.
+  int NumCanali1 = 1;
+  // Per channel: temperatures shown in degrees Fahrenheit.
+  std::array<bool, 2> GradiF{false, false};
+
+  // 0 after a good transaction, 1 after a failed one.
+  int ErroreCom = 0;
+  // Image of the configuration memory as last read; index 0 = first address
+  // read. Replaced by every block read, including the table read of samples.
+  std::vector<std::uint8_t> EERAM;
+  // (address, byte) pairs collected for WriteBytes: pair i is
+  // (BufIndirizzi[i], BufDati[i]), counted from 0.
+  std::vector<std::uint8_t> BufIndirizzi;
+  std::vector<std::uint8_t> BufDati;
+
+  // Live measurement streaming; reading, writing and other windows clear it.
+  bool InMisura = false;
+  // False while lists are being filled: change handlers then do nothing.
+  bool EventiAttivi = true;
+  // True once the program is ending.
+  bool InUscita = false;
+
+  // Span/zero table sizes of the connected variant (set by ReadSamples).
+  int NumCampioni1 = 63;
+  int NumCampioni2 = 15;
+  // Words of the configuration memory are signed, except on variant 7.
+  bool ConSegno = true;
+};
+
+}  // namespace korventa

@@ -1,0 +1,2 @@
+// Placeholder until the serial transport lands.
+namespace korventa::qt {}

@@ -1,0 +1,2 @@
+// Placeholder until the virtual converter lands.
+namespace korventa::sim {}
