@@ -1,2 +1,0 @@
-// Placeholder until the virtual converter lands.
-namespace korventa::sim {}
