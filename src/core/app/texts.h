@@ -8,10 +8,29 @@
 
 namespace korventa {
 
+// English texts are stored at the Italian id + 300 (the value of string 1).
+inline constexpr int kOffsetInglese = 300;
+// Brand profiles 0..3.
+inline constexpr int kNumMarchi = 4;
+// Offsets inside a brand's block of strings.
+inline constexpr int kOffsetDitta = 0;           // company
+inline constexpr int kOffsetWeb = 1;             // web address
+inline constexpr int kOffsetManualeIta = 2;      // Italian manual file
+inline constexpr int kOffsetManualeEng = 3;      // English manual file
+inline constexpr int kOffsetTitolo = 4;          // application title
+inline constexpr int kOffsetModelli = 10;        // display names, +10 + catalogue index
+
 // The text stored under id; empty when the table has no entry for it.
 std::string LoadResString(int id);
 // Whether the table has an entry under id.
 bool HasResString(int id);
+
+// Id of a brand string: 1000 + 100 * marchio + offset.
+int IdMarchio(int marchio, int offset);
+
+// The language offset for s.Lingua: value of string 1 times Lingua (what the
+// text set-up stores in OffLingua).
+int CalcolaOffLingua(const ProgramState& s);
 
 // Language text: string (Italian id + OffLingua).
 std::string Testo(const ProgramState& s, int italianId);
@@ -19,5 +38,9 @@ std::string Testo(const ProgramState& s, int italianId);
 std::string TestoMarchio(const ProgramState& s, int offset);
 // The brand's application title, the caption of every message box.
 std::string TitoloApplicazione(const ProgramState& s);
+// Display name of catalogue model `index` (0..19) for the current brand; the
+// model code ("PLV7300") when the brand has no name for it (brand 3 sells
+// only models 0 to 12). Empty for an index outside the catalogue.
+std::string NomeModello(const ProgramState& s, int index);
 
 }  // namespace korventa
