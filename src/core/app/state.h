@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "config/catalog.h"
+#include "config/lookups.h"
+
 namespace korventa {
 
 struct ProgramState {
@@ -51,6 +54,17 @@ struct ProgramState {
   int NumCampioni2 = 15;
   // Words of the configuration memory are signed, except on variant 7.
   bool ConSegno = true;
+
+  // Type catalogue: built once (CaricaTabelle), read-only afterwards except
+  // the "10 V" minimum, which follows the connected variant. Filled here for
+  // the start-up identity (family 12, variant 0).
+  TabellaTipiIngresso TipiIngresso = CostruisciTipiIngresso(0);
+  TabellaTipiFrequenza TipiFrequenza = CostruisciTipiFrequenza();
+  TabellaTipiUscita TipiUscita = CostruisciTipiUscita();
+  TabellaTipiUscitaEstesa TipiUscitaEstesa = CostruisciTipiUscitaEstesa();
+  TabellaTolleranze Tolleranze = CostruisciTolleranze();
+  // Range-limit texts of the switch window.
+  TabellaTestiLimiti TestiLimiti = CostruisciTestiLimiti();
 };
 
 }  // namespace korventa
