@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "config/records.h"
+
 #include "config/catalog.h"
 #include "config/lookups.h"
 
@@ -65,6 +67,13 @@ struct ProgramState {
   TabellaTolleranze Tolleranze = CostruisciTolleranze();
   // Range-limit texts of the switch window.
   TabellaTestiLimiti TestiLimiti = CostruisciTestiLimiti();
+
+  // The configuration being edited: overwritten by reading, by the
+  // programming window's edits, by opening a file and by writing.
+  std::array<DatiCanale, 2> Canali{};
+  std::array<DatiSoglia, 2> Soglie{};
+  // The response-delay field as stored in the device.
+  std::uint16_t RitardoRaw = 0;
 };
 
 }  // namespace korventa

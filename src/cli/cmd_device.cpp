@@ -1,0 +1,72 @@
+#include <fstream>
+#include <sstream>
+
+#include "cli/commands.h"
+
+namespace korventa::cli {
+
+bool ParseInt(const std::string& s, int lo, int hi, int& out) {
+  if (s.empty() || s.size() > 9) return false;
+  long v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < lo || v > hi) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"identify", &CmdIdentify, true, "identify                         identify the connected device"},
+      {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
+  };
+  return commands;
+}
+
+int CmdIdentify(Session& s, const Args&, std::ostream& out, std::ostream&) {
+  auto r = s.link.ReadProduct();
+  if (r[0] != 0) return kExitComm;
+  out << "product: " << int(s.state.CodProdotto) << '\n'
+      << "variant: " << int(s.state.CodVariante) << '\n'
+      << "firmware: " << int(s.state.VerSw) << '\n'
+      << "extra: " << int(s.state.IdExtra) << '\n';
+  return kExitOk;
+}
+
+int CmdDump(Session& s, const Args& rest, std::ostream& out, std::ostream& err) {
+  int bank = 0;
+  std::string outFile;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--bank" && i + 1 < rest.size()) {
+      if (!ParseInt(rest[++i], 0, 255, bank)) {
+        err << "korventa-cli: --bank takes a number from 0 to 255\n";
+        return kExitUsage;
+      }
+    } else if (rest[i] == "--out" && i + 1 < rest.size()) {
+      outFile = rest[++i];
+    } else {
+      err << "korventa-cli: dump: unexpected argument " << rest[i] << '\n';
+      return kExitUsage;
+    }
+  }
+  auto bytes = s.link.ReadBytes(bank, 0, 256);
+  if (s.state.ErroreCom) return kExitComm;
+  std::ostringstream text;
+  for (int a = 0; a < 256; ++a) text << a << '\t' << int(bytes[static_cast<std::size_t>(a)]) << '\n';
+  if (outFile.empty()) {
+    out << text.str();
+    return kExitOk;
+  }
+  std::ofstream f(outFile, std::ios::binary | std::ios::trunc);
+  f << text.str();
+  f.close();
+  if (!f) {
+    err << "korventa-cli: cannot write " << outFile << '\n';
+    return kExitFile;
+  }
+  return kExitOk;
+}
+
+}  // namespace korventa::cli

@@ -1,0 +1,32 @@
+// The commands of korventa-cli. Each takes the arguments after its name and
+// returns an exit code (see ExitCode).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/session.h"
+
+namespace korventa::cli {
+
+using Args = std::vector<std::string>;
+using CommandFn = int (*)(Session& session, const Args& args, std::ostream& out, std::ostream& err);
+
+struct Command {
+  const char* name;
+  CommandFn run;
+  bool needsDevice;  // opens the port before running
+  const char* usage; // one line for the help text
+};
+
+// Every command, in the order the help lists them.
+const std::vector<Command>& Commands();
+
+int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+
+// Small argument helpers shared by the commands.
+bool ParseInt(const std::string& text, int lo, int hi, int& out);
+
+}  // namespace korventa::cli

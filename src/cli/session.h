@@ -1,0 +1,39 @@
+// What one run of the command-line front end works with: the program state,
+// the link over the chosen transport and the questions answered by policy.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "app/busy.h"
+#include "app/context.h"
+#include "app/state.h"
+#include "cli/app.h"
+#include "cli/policy_dialogs.h"
+#include "link/link.h"
+
+namespace korventa::cli {
+
+struct Session {
+  Session(const GlobalOptions& options, Transport& t, std::ostream& err)
+      : dialogs(Policy{options.retries, false}, err), link(state, t, dialogs, busy), port(options.port) {
+    state.Lingua = options.lang == "en" ? 1 : 0;
+    state.OffLingua = 300 * state.Lingua;
+  }
+  bool Open(std::string& error) {
+    if (link.OpenPort(port.empty() ? "SIM" : port, error)) return true;
+    error = "cannot open port " + port + ": " + error;
+    return false;
+  }
+
+  Context ctx() { return Context{state, windows, link, dialogs}; }
+
+  ProgramState state;
+  PolicyDialogs dialogs;
+  BusyObserver busy;
+  Link link;
+  std::string port;
+  Windows windows;
+};
+
+}  // namespace korventa::cli

@@ -1,0 +1,29 @@
+// What the procedures of the windows work with: the program-wide state, the
+// windows' presentation models, the device link and the dialogs.
+#pragma once
+
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/state.h"
+#include "config/program_window.h"
+#include "link/link.h"
+
+namespace korventa {
+
+struct Windows {
+  Communication communication;
+  FrmProgram frm_program;
+  FrmOper frm_Oper;
+  FrmAbout frm_About;
+  // The file last opened or saved (empty until the first Open or Save as).
+  std::string NomeFile;
+};
+
+struct Context {
+  ProgramState& s;
+  Windows& w;
+  Link& link;
+  Dialogs& dialogs;
+};
+
+}  // namespace korventa
