@@ -1,2 +1,0 @@
-// Placeholder until the serial transport lands.
-namespace korventa::qt {}

@@ -1,0 +1,24 @@
+#include "sim/identity.h"
+
+#include <cctype>
+
+#include "link/models.h"
+
+namespace korventa::sim {
+
+std::optional<DeviceIdentity> IdentityForModel(std::string_view code) {
+  std::string normal;
+  for (char c : code) {
+    if (std::isspace(static_cast<unsigned char>(c))) continue;
+    normal += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  const ModelInfo* m = FindModel(normal);
+  if (!m) return std::nullopt;
+  DeviceIdentity id;
+  id.model = std::string(m->code);
+  id.variant = m->variant;
+  id.lineBits = m->lineBits;
+  return id;
+}
+
+}  // namespace korventa::sim

@@ -1,0 +1,88 @@
+#include "sim/sim_transport.h"
+
+#include <thread>
+
+namespace korventa::sim {
+
+SimTransport::SimTransport(ConverterConfig device, const FaultOptions& faults, int baud, ClockMode clock)
+    : device_(std::move(device)), line_(device_, faults, baud), clock_(clock) {
+  start_ = clock_ == ClockMode::RealTime ? Clock::now() : Clock::time_point{};
+  virtualNow_ = start_;
+}
+
+Clock::time_point SimTransport::Now() const {
+  return clock_ == ClockMode::RealTime ? Clock::now() : virtualNow_;
+}
+
+double SimTransport::ElapsedSeconds() const { return std::chrono::duration<double>(Now() - start_).count(); }
+
+bool SimTransport::Open(std::string& /*error*/) {
+  if (open_ && !device_.Vanished()) return true;
+  Pump();
+  line_.Reset(Now());
+  device_.Reappear();
+  rx_.clear();
+  open_ = true;
+  return true;
+}
+
+void SimTransport::Close() {
+  Pump();
+  line_.Reset(Now());
+  rx_.clear();
+  open_ = false;
+}
+
+// Lets the line catch up with the clock and collects what has arrived.
+void SimTransport::Pump() {
+  const Clock::time_point now = Now();
+  line_.Advance(now);
+  std::vector<Chunk> arrived;
+  line_.TakeArrived(now, arrived);
+  if (!open_ || device_.Vanished()) return;  // nobody listens: the bytes are lost
+  for (const Chunk& c : arrived) rx_.insert(rx_.end(), c.bytes.begin(), c.bytes.end());
+}
+
+IoStatus SimTransport::PortStatus() const {
+  if (!open_) return IoStatus::NotOpen;
+  if (device_.Vanished()) return IoStatus::Vanished;
+  return IoStatus::Ok;
+}
+
+IoStatus SimTransport::Write(std::span<const std::uint8_t> bytes) {
+  Pump();
+  if (IoStatus st = PortStatus(); st != IoStatus::Ok) return st;
+  written_.emplace_back(bytes.begin(), bytes.end());
+  line_.HostWrite(bytes, Now());
+  Pump();
+  return PortStatus();
+}
+
+IoStatus SimTransport::ReadAll(std::vector<std::uint8_t>& out) {
+  Pump();
+  if (IoStatus st = PortStatus(); st != IoStatus::Ok) return st;
+  out.insert(out.end(), rx_.begin(), rx_.end());
+  rx_.clear();
+  return IoStatus::Ok;
+}
+
+void SimTransport::Discard() {
+  Pump();
+  rx_.clear();
+}
+
+void SimTransport::Wait(Clock::time_point deadline, bool wakeOnBytes) {
+  for (;;) {
+    Pump();
+    if (wakeOnBytes && !rx_.empty()) return;
+    if (device_.Vanished() && open_) return;  // the caller's next read reports it
+    const Clock::time_point now = Now();
+    if (now >= deadline) return;
+    Clock::time_point until = deadline;
+    if (auto next = line_.NextEvent(); next && *next > now && *next < until) until = *next;
+    if (clock_ == ClockMode::Virtual) virtualNow_ = until;
+    else std::this_thread::sleep_until(until);
+  }
+}
+
+}  // namespace korventa::sim
