@@ -1,0 +1,77 @@
+// The byte pipe to a real converter: a serial port through QSerialPort.
+//
+// The line is always 9600 baud, 8 data bits, no parity, 1 stop bit and no
+// flow control; the converters know nothing else.
+//
+// Waiting never polls on an interval. The desktop program waits in a local
+// event loop, so its windows repaint and stay usable while a transaction
+// runs; the command-line program, which has no event loop to run, blocks in
+// the operating system until bytes arrive or the deadline passes. Either way
+// a reply is seen within about a millisecond of its last byte.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QtCore/qglobal.h>
+
+#include "link/transport.h"
+
+QT_FORWARD_DECLARE_CLASS(QSerialPort)
+
+namespace korventa::qt {
+
+enum class WaitMode {
+  // Wait() runs a local QEventLoop, woken by arriving bytes or by a timer at
+  // the deadline. Needs a QCoreApplication (or QApplication); without one it
+  // falls back to Blocking.
+  EventLoop,
+  // Wait() blocks the thread in the operating system until bytes arrive or
+  // the deadline passes; a pause that ignores bytes simply sleeps.
+  Blocking,
+};
+
+// The name QSerialPort is given for a port name the user chose. "COM1" to
+// "COM16" (the entries of the port selector, any letter case) are the first
+// sixteen serial ports of the machine: /dev/ttyS0 to /dev/ttyS15 on Linux,
+// themselves on Windows. Every other name, such as /dev/ttyUSB0 or
+// /dev/pts/7, is used as it is.
+std::string SystemPortName(const std::string& name);
+
+class SerialTransport final : public Transport {
+ public:
+  explicit SerialTransport(WaitMode mode);
+  ~SerialTransport() override;
+  SerialTransport(const SerialTransport&) = delete;
+  SerialTransport& operator=(const SerialTransport&) = delete;
+
+  WaitMode Mode() const { return mode_; }
+
+  void SetPort(const std::string& name) override;
+  std::string Port() const override { return name_; }
+  bool Open(std::string& error) override;
+  void Close() override;
+  bool IsOpen() const override;
+
+  IoStatus Write(std::span<const std::uint8_t> bytes) override;
+  IoStatus ReadAll(std::vector<std::uint8_t>& out) override;
+  void Discard() override;
+  void Wait(Clock::time_point deadline, bool wakeOnBytes) override;
+
+ private:
+  IoStatus Usable();
+  IoStatus Fetch();
+  IoStatus TakeError();
+  bool HungUp() const;
+  void WaitInEventLoop(Clock::time_point deadline, bool wakeOnBytes);
+  void WaitBlocking(Clock::time_point deadline, bool wakeOnBytes);
+
+  WaitMode mode_;
+  std::string name_;
+  std::unique_ptr<QSerialPort> port_;
+  // Set once the port has gone away; every operation reports it until the
+  // port is closed, because the handle cannot recover.
+  bool vanished_ = false;
+};
+
+}  // namespace korventa::qt
