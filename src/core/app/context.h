@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/state.h"
 #include "config/program_window.h"
+#include "files/dst_record.h"
 #include "link/link.h"
 
 namespace korventa {
@@ -17,6 +18,9 @@ struct Windows {
   FrmAbout frm_About;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
+  // The ".DST" record kept between file operations: opening fills it,
+  // saving rewrites every field but the first reserved double.
+  DstRecord RecordDst;
 };
 
 struct Context {
