@@ -26,6 +26,11 @@ struct GlobalOptions {
 using TransportFactory =
     std::unique_ptr<Transport> (*)(const GlobalOptions& options, std::string& error);
 std::unique_ptr<Transport> DefaultTransport(const GlobalOptions& options, std::string& error);
+// The built-in simulated device of options.simulate, with its options; on a
+// virtual clock (no real time passes: for tests) or in real time.
+std::unique_ptr<Transport> SimulatedTransport(const GlobalOptions& options, bool virtualClock, std::string& error);
+// SimulatedTransport on the virtual clock, as a TransportFactory.
+std::unique_ptr<Transport> VirtualSimulatedTransport(const GlobalOptions& options, std::string& error);
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            TransportFactory factory = &DefaultTransport);
