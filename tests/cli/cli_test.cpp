@@ -55,6 +55,7 @@ TEST(Cli, DumpPrintsEveryAddressOfTheBank) {
   std::istringstream lines(r.out);
   std::string line;
   int n = 0;
+  int byte4 = -1;
   while (std::getline(lines, line)) {
     auto tab = line.find('\t');
     ASSERT_NE(tab, std::string::npos);
@@ -62,11 +63,12 @@ TEST(Cli, DumpPrintsEveryAddressOfTheBank) {
     int v = std::stoi(line.substr(tab + 1));
     EXPECT_GE(v, 0);
     EXPECT_LE(v, 255);
+    if (n == 4) byte4 = v;
     ++n;
   }
   EXPECT_EQ(n, 256);
   // The model line bits of a 7110 at address 4.
-  EXPECT_NE(r.out.find("\n4\t"), std::string::npos);
+  EXPECT_EQ(byte4 & 0x60, 0x60);
 }
 
 TEST(Cli, DumpToAFileAndToAnUnwritablePlace) {
