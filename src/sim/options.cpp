@@ -176,14 +176,14 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
   return true;
 }
 
-bool ParseSimSpec(std::string_view spec, SimOptions& out, std::string& error) {
+bool ParseSimOptionString(std::string_view text, SimOptions& out, std::string& error) {
   static constexpr std::string_view kFlags[] = {"split", "real-time", "stdin-exit", "help"};
   std::vector<std::string> args;
   std::size_t from = 0;
-  while (from <= spec.size()) {
-    std::size_t comma = spec.find(',', from);
-    if (comma == std::string_view::npos) comma = spec.size();
-    std::string item(spec.substr(from, comma - from));
+  while (from <= text.size()) {
+    std::size_t comma = text.find(',', from);
+    if (comma == std::string_view::npos) comma = text.size();
+    std::string item(text.substr(from, comma - from));
     from = comma + 1;
     if (item.empty()) continue;
     const auto eq = item.find('=');
@@ -228,11 +228,13 @@ Line:
 
 Faults (deterministic for a given --seed):
   --seed N              seed of the fault decisions (default 1)
-  --garbage P           probability of random bytes in front of a reply
-  --split               send every reply in 2 or 3 pieces, 5-30 ms apart
-  --drop P              probability that a reply is lost
-  --wrong-terminator P  probability that a reply ends with the wrong byte
-  --stale P             probability that the previous reply is repeated first
+Each of these applies to every answer the converter sends: replies,
+the "OK" to "PR" and the streamed measurement frames.
+  --garbage P           probability of 1-4 random bytes in front of an answer
+  --split               send every answer in 2 or 3 pieces, 5-30 ms apart
+  --drop P              probability that an answer is lost
+  --wrong-terminator P  probability that an answer ends with the wrong byte
+  --stale P             probability that the previous answer is repeated first
   --silent-after N      answer N frames, then nothing more (0: never answer)
   --vanish-after N      answer N frames, then close the terminal (the port
                         disappears); the simulator keeps running until stopped

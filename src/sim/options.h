@@ -44,7 +44,7 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
 // The same options in one comma-separated string, for a port name such as
 // "sim:PLV7110A,baud=9600,split": a bare word that is not a flag is the
 // model code, "key=value" is "--key value", a bare flag is "--flag".
-bool ParseSimSpec(std::string_view spec, SimOptions& out, std::string& error);
+bool ParseSimOptionString(std::string_view text, SimOptions& out, std::string& error);
 // The option summary printed by --help.
 std::string SimUsage();
 

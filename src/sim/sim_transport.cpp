@@ -1,8 +1,15 @@
 #include "sim/sim_transport.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace korventa::sim {
+
+namespace {
+// What the receive side holds for a client that does not read: beyond it
+// new bytes are lost, as in an overrun receive buffer.
+constexpr std::size_t kReceiveBuffer = 65536;
+}  // namespace
 
 SimTransport::SimTransport(ConverterConfig device, const FaultOptions& faults, int baud, ClockMode clock)
     : device_(std::move(device)), line_(device_, faults, baud), clock_(clock) {
@@ -40,7 +47,10 @@ void SimTransport::Pump() {
   std::vector<Chunk> arrived;
   line_.TakeArrived(now, arrived);
   if (!open_ || device_.Vanished()) return;  // nobody listens: the bytes are lost
-  for (const Chunk& c : arrived) rx_.insert(rx_.end(), c.bytes.begin(), c.bytes.end());
+  for (const Chunk& c : arrived) {
+    const std::size_t room = kReceiveBuffer - std::min(kReceiveBuffer, rx_.size());
+    rx_.insert(rx_.end(), c.bytes.begin(), c.bytes.begin() + static_cast<long>(std::min(room, c.bytes.size())));
+  }
 }
 
 IoStatus SimTransport::PortStatus() const {

@@ -169,13 +169,6 @@ TEST(Converter, StreamsFramesAtTheRateUntilStopped) {
   EXPECT_FALSE(dev.NextTimer());
 }
 
-TEST(Converter, MeasurementFrameLengthFollowsFamilyAndVariant) {
-  EXPECT_EQ(MeasureFrameLength(11, 0), 7);
-  EXPECT_EQ(MeasureFrameLength(12, 5), 15);
-  for (int v : {0, 7, 8, 9}) EXPECT_EQ(MeasureFrameLength(12, v), 16) << v;
-  for (int v : {1, 2, 3, 4, 6}) EXPECT_EQ(MeasureFrameLength(12, v), 9) << v;
-}
-
 TEST(Converter, MeasurementFloatInvertsTheDecoder) {
   for (double x : {800.0, 3500.0, 1.0, -1.0, 0.001, 1234.5, -20000.0, 4095.0}) {
     auto b = EncodeMeasureFloat(x);

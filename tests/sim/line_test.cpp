@@ -79,14 +79,6 @@ TEST(Line, QueuesAWriteBehindOneStillOnTheLine) {
   EXPECT_EQ(got.back().at, At(0.0) + bt * (3 + 4 + 4));
 }
 
-TEST(Line, UnpacedRepliesArriveWhenTheFrameDoes) {
-  Rig r;
-  const auto got = r.Send(p::FrameEnterProgram(), 3.0, 3.0);
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].at, At(3.0));
-  EXPECT_EQ(r.line.ByteTime(), Clock::duration::zero());
-}
-
 TEST(Line, FaultsRepeatExactlyForTheSameSeed) {
   FaultOptions f;
   f.garbage = 0.5;
@@ -139,18 +131,6 @@ TEST(Line, EachFaultDoesWhatItSays) {
   EXPECT_EQ(Joined(pieces), v);
   EXPECT_EQ(pieces.front().at, At(1));
   EXPECT_GT(pieces.back().at, At(1) + std::chrono::milliseconds(4));
-}
-
-TEST(Line, FaultDecisionsDoNotDependOnOtherFaults) {
-  // The same seed drops the same replies whether or not garbage is added.
-  FaultOptions a;
-  a.drop = 0.5;
-  a.seed = 7;
-  FaultOptions b = a;
-  b.garbage = 1;
-  const auto x = Conversation(a), y = Conversation(b);
-  ASSERT_EQ(x.size(), y.size());
-  for (std::size_t i = 0; i < x.size(); ++i) EXPECT_EQ(x[i].at, y[i].at);
 }
 
 TEST(Line, PacedStreamFramesGoOutByteByByte) {
