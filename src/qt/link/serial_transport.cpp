@@ -88,12 +88,17 @@ std::string SystemPortName(const std::string& name) {
 }
 
 SerialTransport::SerialTransport(WaitMode mode) : mode_(mode), port_(std::make_unique<QSerialPort>()) {
-  // Errors raised while the event loop reads for us would otherwise be
-  // overwritten by the next one before the link asks; a vanished port must
-  // not be missed.
+  // A hung-up terminal stays readable forever, and QSerialPort answers each
+  // read of nothing with a ReadError but keeps listening, so any event loop
+  // (ours or the program's, between transactions) would spin. Let go of the
+  // handle at the first sign; the port then counts as vanished until its
+  // owner closes it. Closing from this handler is what Qt expects for an
+  // unplugged adapter.
   QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(), [this](QSerialPort::SerialPortError e) {
-    if (port_->isOpen() && (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError))
-      vanished_ = true;
+    if (!port_->isOpen()) return;
+    if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError ||
+        ((e == QSerialPort::ReadError || e == QSerialPort::WriteError) && HungUp()))
+      Abandon();
   });
 }
 
@@ -101,11 +106,16 @@ SerialTransport::~SerialTransport() { Close(); }
 
 void SerialTransport::SetPort(const std::string& name) { name_ = name; }
 
-bool SerialTransport::IsOpen() const { return port_->isOpen(); }
+bool SerialTransport::IsOpen() const { return port_->isOpen() || vanished_; }
+
+void SerialTransport::Abandon() {
+  vanished_ = true;
+  if (port_->isOpen()) port_->close();
+}
 
 bool SerialTransport::Open(std::string& error) {
-  if (IsOpen()) return true;
-  vanished_ = false;
+  if (vanished_) Close();  // a dead handle is no open port: start again
+  if (port_->isOpen()) return true;
   if (name_.empty()) {
     error = "No serial port chosen.";
     return false;
@@ -153,13 +163,14 @@ bool SerialTransport::HungUp() const {
 IoStatus SerialTransport::TakeError() {
   const QSerialPort::SerialPortError e = port_->error();
   port_->clearError();
+  if (vanished_) return IoStatus::Vanished;
   switch (e) {
     case QSerialPort::NoError:
     case QSerialPort::TimeoutError:  // a wait that found nothing
       return IoStatus::Ok;
     case QSerialPort::ResourceError:
     case QSerialPort::DeviceNotFoundError:
-      vanished_ = true;
+      Abandon();
       return IoStatus::Vanished;
     case QSerialPort::NotOpenError:
       return IoStatus::NotOpen;
@@ -170,9 +181,13 @@ IoStatus SerialTransport::TakeError() {
 
 // Whether the port can be used at all right now.
 IoStatus SerialTransport::Usable() {
+  if (vanished_) return IoStatus::Vanished;
   if (!port_->isOpen()) return IoStatus::NotOpen;
-  if (!vanished_ && HungUp()) vanished_ = true;
-  return vanished_ ? IoStatus::Vanished : IoStatus::Ok;
+  if (HungUp()) {
+    Abandon();
+    return IoStatus::Vanished;
+  }
+  return IoStatus::Ok;
 }
 
 // Moves whatever the driver holds into QSerialPort's buffer without waiting.

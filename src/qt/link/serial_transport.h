@@ -21,6 +21,9 @@ QT_FORWARD_DECLARE_CLASS(QSerialPort)
 
 namespace korventa::qt {
 
+// Like every QSerialPort user, the transport wants a QCoreApplication (or
+// QApplication) to exist, also in Blocking mode: without one QSerialPort's
+// socket notifiers print warnings, although blocking waits do not need them.
 enum class WaitMode {
   // Wait() runs a local QEventLoop, woken by arriving bytes or by a timer at
   // the deadline. Needs a QCoreApplication (or QApplication); without one it
@@ -59,6 +62,7 @@ class SerialTransport final : public Transport {
   void Wait(Clock::time_point deadline, bool wakeOnBytes) override;
 
  private:
+  void Abandon();
   IoStatus Usable();
   IoStatus Fetch();
   IoStatus TakeError();
@@ -69,8 +73,9 @@ class SerialTransport final : public Transport {
   WaitMode mode_;
   std::string name_;
   std::unique_ptr<QSerialPort> port_;
-  // Set once the port has gone away; every operation reports it until the
-  // port is closed, because the handle cannot recover.
+  // Set once the port has gone away. The handle is released at once (a
+  // hung-up terminal would keep an event loop busy), but the port counts as
+  // open, and every operation reports Vanished, until its owner closes it.
   bool vanished_ = false;
 };
 
