@@ -226,19 +226,23 @@ Line:
   --baud N              pace bytes at N baud, 10 bit times each (default 0:
                         unpaced)
 
-Faults (deterministic for a given --seed):
-  --seed N              seed of the fault decisions (default 1)
-Each of these applies to every answer the converter sends: replies,
-the "OK" to "PR" and the streamed measurement frames.
+Faults (deterministic for a given --seed). The first five apply to every
+answer the converter sends: replies, the "OK" to "PR" and measurement frames.
   --garbage P           probability of 1-4 random bytes in front of an answer
   --split               send every answer in 2 or 3 pieces, 5-30 ms apart
   --drop P              probability that an answer is lost
   --wrong-terminator P  probability that an answer ends with the wrong byte
   --stale P             probability that the previous answer is repeated first
-  --silent-after N      answer N frames, then nothing more (0: never answer)
-  --vanish-after N      answer N frames, then close the terminal (the port
+  --silent-after N      take N frames, then answer and stream nothing more
+                        (0: never answer)
+  --vanish-after N      take N frames, then close the terminal (the port
                         disappears); the simulator keeps running until stopped
+  --seed N              seed of the fault decisions (default 1)
+
+Other:
   --stdin-exit          stop when standard input reaches end of file
+  --real-time           (in-process ports only) run on the real clock instead
+                        of a virtual one
   --help                this text
 Options may also be written --name=value.
 )";
