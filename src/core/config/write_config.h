@@ -1,0 +1,37 @@
+// Writing the configuration on screen into the connected converter.
+//
+// WriteEprom re-identifies the device, checks every value of the programming
+// window against the type catalogue (warnings the user may override with OK;
+// Cancel writes nothing), encodes the values with the family-12 memory map
+// into (address, byte) pairs in ProgramState::BufIndirizzi/BufDati and sends
+// them all with one WriteBytes. Nothing reaches the device before the last
+// question has been answered, so every refusal leaves it untouched.
+#pragma once
+
+#include "app/context.h"
+
+namespace korventa {
+
+enum class WriteResult {
+  Written,      // every pair was sent
+  Cancelled,    // the user answered Cancel to a limit warning; nothing sent
+  Refused,      // exchanged or unsupported device, a wrong configuration or
+                // a value the device cannot hold; nothing sent
+  CommFailure,  // identification or the read of a preserved bit failed; nothing sent
+  Interrupted,  // the write itself failed: the device may hold part of the
+                // new configuration, writing again completes it
+};
+
+// The programming window's write command. The desktop program ignores the
+// result (every outcome has already been shown to the user); the command
+// line turns it into an exit code.
+WriteResult WriteEprom(Context& c);
+
+// Decimals of a frequency range on the PLV7300 (variant 7), chosen from its
+// maximum so that the stored unsigned word keeps as many digits as fit: one
+// more decimal for each of 6500, 650, 65, 6.5 and 0.65 that the maximum does
+// not exceed. The output byte has two bits for the count, so a maximum of
+// 6.5 Hz or less gets 3 decimals (a word of at most 6500), never 4 or 5.
+int DecimaliFrequenza(double massimo);
+
+}  // namespace korventa
