@@ -1,0 +1,216 @@
+#include "files/config_file.h"
+
+#include <cstddef>
+#include <string>
+
+#include "app/numbers.h"
+#include "app/texts.h"
+#include "config/lookups.h"
+
+namespace korventa {
+
+namespace {
+
+constexpr int kTxtNonCompatibile = 61;
+constexpr int kTxtVersioneDiversa = 75;
+
+FileDialogRequest RichiestaApri() {
+  FileDialogRequest r;
+  r.title = "";
+  r.defaultExtension = "DST";
+  r.filters = {{"(*.DST)", "*.DST"}, {"  (*.*)", "*.*"}};
+  r.fileName = "";
+  return r;
+}
+
+FileDialogRequest RichiestaSalva() {
+  FileDialogRequest r;
+  r.title = "";
+  r.defaultExtension = "DST";
+  r.filters = {{" (*.DST)", "*.DST"}, {"(*.*)", "*.*"}};
+  r.fileName = "";
+  r.overwritePrompt = true;
+  return r;
+}
+
+// An option button set by program: selecting one clears the others of its
+// group, clearing one leaves the others alone. A file written by hand may
+// select several buttons of a group; the last one set wins.
+template <std::size_t N>
+void ImpostaOpzione(std::array<OptionButton, N>& gruppo, std::size_t primo, std::size_t n, std::size_t k,
+                    std::int16_t flag) {
+  if (FromFlag(flag)) {
+    for (std::size_t j = 0; j < n; ++j) gruppo[primo + j].Value = j == k;
+  } else {
+    gruppo[primo + k].Value = false;
+  }
+}
+
+void MostraNumero(TextBox& box, double x) { box.Text = PlainNumber(x); }
+
+// The programming window's change handlers run as the values arrive, as
+// they do when the user picks the entries: the input type sets the units,
+// range captions and option frames, the output type its units and captions,
+// the doubler channel B's frames.
+void CambioIngresso(Context& /*c*/, int /*ch*/) {
+  // Call site of cmb_Prog_In_Change(ch) (config/program_window).
+}
+void CambioUscita(Context& /*c*/, int /*ch*/) {
+  // Call site of cmb_Prog_Out_Change(ch) (config/program_window).
+}
+void ClickDuplicatore(Context& /*c*/) {
+  // Call site of chk_Doubler_Click (config/program_window).
+}
+
+void CaricaCanale(Context& c, const DstRecord& r, std::size_t ch) {
+  FrmProgram& f = c.w.frm_program;
+  const int ich = static_cast<int>(ch);
+  MostraIngresso(c.s, f.cmb_Prog_In[ch], r.InputType[ch]);
+  CambioIngresso(c, ich);
+  MostraNumero(f.txt_Input_max[ch], r.InputMax[ch]);
+  MostraNumero(f.txt_Input_min[ch], r.InputMin[ch]);
+  MostraUscita(c.s, f.cmb_Prog_Out[ch], r.OutputType[ch]);
+  CambioUscita(c, ich);
+  MostraNumero(f.txt_Output_max[ch], r.OutputMax[ch]);
+  MostraNumero(f.txt_Output_min[ch], r.OutputMin[ch]);
+  for (std::size_t k = 0; k < 2; ++k) ImpostaOpzione(f.opt_CJC, 2 * ch, 2, k, r.Cjc[k][ch]);
+  MostraNumero(f.txt_offset[ch], r.CjcOffset[ch]);
+  for (std::size_t k = 0; k < 3; ++k) ImpostaOpzione(f.opt_Fili, 3 * ch, 3, k, r.Wiring[k][ch]);
+  for (std::size_t k = 0; k < 3; ++k) ImpostaOpzione(f.opt_funz, 3 * ch, 3, k, r.Function[k][ch]);
+  for (std::size_t k = 0; k < 2; ++k) ImpostaOpzione(f.opt_Break, 2 * ch, 2, k, r.BurnOut[k][ch]);
+  MostraTolleranza(c.s, f.cmb_OverRange[ch], r.OverRange[ch]);
+}
+
+void CaricaFinestra(Context& c, const DstRecord& r) {
+  FrmProgram& f = c.w.frm_program;
+  CaricaCanale(c, r, 0);
+  CaricaCanale(c, r, 1);
+  f.chk_HS.Value = r.HighSpeed != 0;
+  f.chk_Doubler.Value = r.Doubler != 0;
+  ClickDuplicatore(c);
+  // Channel B's trip fields are never loaded: the file holds zeros there.
+  MostraNumero(f.txt_soglia_H[0], r.TripHigh[0]);
+  MostraNumero(f.txt_soglia_L[0], r.TripLow[0]);
+  for (std::size_t k = 0; k < 2; ++k) ImpostaOpzione(f.optTrip, 0, 2, k, r.TripMode[k][0]);
+  MostraNumero(f.txt_Fisico_max[2], r.Physical[kFisicoInMaxA]);
+  MostraNumero(f.txt_Fisico_min[2], r.Physical[kFisicoInMinA]);
+  MostraNumero(f.txt_Fisico_max[3], r.Physical[kFisicoInMaxB]);
+  MostraNumero(f.txt_Fisico_min[3], r.Physical[kFisicoInMinB]);
+  MostraNumero(f.txt_FisicoOut_max[0], r.Physical[kFisicoOutMaxA]);
+  MostraNumero(f.txt_FisicoOut_min[0], r.Physical[kFisicoOutMinA]);
+  MostraNumero(f.txt_FisicoOut_max[1], r.Physical[kFisicoOutMaxB]);
+  MostraNumero(f.txt_FisicoOut_min[1], r.Physical[kFisicoOutMinB]);
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    c.s.Canali[ch].Operatore = r.Operatore[ch];
+    // Keep the operator button's caption in step with the code it stands for.
+    if (r.Operatore[ch] < kOperatori.size()) f.cmd_Operatore[ch].Caption = kOperatori[r.Operatore[ch]];
+  }
+  for (std::size_t ch = 0; ch < 2; ++ch) c.s.Canali[ch].Riservato = ByteFromDouble(r.Spare[ch]);
+}
+
+void Intestazione(Context& c) {
+  c.w.communication.Caption = TitoloApplicazione(c.s) + " - " + c.w.NomeFile;
+}
+
+bool Conferma(Context& c, int testo) {
+  return c.dialogs.MsgBox(Testo(c.s, testo), Buttons::OkCancel, Icon::None, TitoloApplicazione(c.s)) ==
+         Answer::Ok;
+}
+
+}  // namespace
+
+void RecordDaFinestra(Context& c, DstRecord& r) {
+  const ProgramState& s = c.s;
+  const FrmProgram& f = c.w.frm_program;
+  r.Version = kVersioneProgramma;
+  r.IdExtra = s.IdExtra;
+  r.CodProdotto = s.CodProdotto;
+  r.CodVariante = s.CodVariante;
+  r.VerSw = s.VerSw;
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    r.InputType[ch] = static_cast<std::uint8_t>(TipoDaTesto(s, f.cmb_Prog_In[ch]));
+    r.InputMax[ch] = Val(f.txt_Input_max[ch].Text);
+    r.InputMin[ch] = Val(f.txt_Input_min[ch].Text);
+    r.OutputType[ch] = static_cast<std::uint8_t>(UscitaDaTesto(s, f.cmb_Prog_Out[ch]));
+    r.OutputMax[ch] = Val(f.txt_Output_max[ch].Text);
+    r.OutputMin[ch] = Val(f.txt_Output_min[ch].Text);
+    for (std::size_t k = 0; k < 2; ++k) r.Cjc[k][ch] = ToFlag(f.opt_CJC[2 * ch + k].Value);
+    r.CjcOffset[ch] = Val(f.txt_offset[ch].Text);
+    for (std::size_t k = 0; k < 3; ++k) r.Wiring[k][ch] = ToFlag(f.opt_Fili[3 * ch + k].Value);
+    for (std::size_t k = 0; k < 3; ++k) r.Function[k][ch] = ToFlag(f.opt_funz[3 * ch + k].Value);
+    for (std::size_t k = 0; k < 2; ++k) r.BurnOut[k][ch] = ToFlag(f.opt_Break[2 * ch + k].Value);
+    r.OverRange[ch] = TolleranzaDaTesto(s, f.cmb_OverRange[ch]);
+    r.Operatore[ch] = s.Canali[ch].Operatore;
+    r.Spare[ch] = s.Canali[ch].Riservato;
+  }
+  // Only trip A travels in the file.
+  r.TripHigh = {Val(f.txt_soglia_H[0].Text), 0.0};
+  r.TripLow = {Val(f.txt_soglia_L[0].Text), 0.0};
+  for (std::size_t k = 0; k < 2; ++k) r.TripMode[k] = {ToFlag(f.optTrip[k].Value), 0};
+  r.Reserved[1] = 0;
+  r.Physical[kFisicoInMaxA] = Val(f.txt_Fisico_max[2].Text);
+  r.Physical[kFisicoInMinA] = Val(f.txt_Fisico_min[2].Text);
+  r.Physical[kFisicoInMaxB] = Val(f.txt_Fisico_max[3].Text);
+  r.Physical[kFisicoInMinB] = Val(f.txt_Fisico_min[3].Text);
+  r.Physical[kFisicoOutMaxA] = Val(f.txt_FisicoOut_max[0].Text);
+  r.Physical[kFisicoOutMinA] = Val(f.txt_FisicoOut_min[0].Text);
+  r.Physical[kFisicoOutMaxB] = Val(f.txt_FisicoOut_max[1].Text);
+  r.Physical[kFisicoOutMinB] = Val(f.txt_FisicoOut_min[1].Text);
+  r.HighSpeed = f.chk_HS.Value ? 1 : 0;
+  r.Doubler = f.chk_Doubler.Value ? 1 : 0;
+}
+
+OpenResult OpenConfigFile(Context& c) {
+  // The dialog starts where the platform's dialog starts: the process's
+  // current folder is left alone, so names given relative to it (on the
+  // command line) keep their meaning.
+  const auto nome = c.dialogs.OpenFileName(RichiestaApri());
+  if (!nome || nome->empty()) return OpenResult::NoName;
+
+  std::string errore;
+  const auto record = LoadDstFile(*nome, errore);
+  if (!record) {
+    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non aperto: " : "File not opened: ") + errore, Buttons::Ok,
+                     Icon::Error, TitoloApplicazione(c.s));
+    return OpenResult::Unreadable;
+  }
+  c.w.RecordDst = *record;
+
+  if (record->Version != kVersioneProgramma && !Conferma(c, kTxtVersioneDiversa)) return OpenResult::Cancelled;
+  if ((record->CodProdotto != c.s.CodProdotto || record->CodVariante != c.s.CodVariante) &&
+      !Conferma(c, kTxtNonCompatibile))
+    return OpenResult::Cancelled;
+
+  // Only now does the file become the one File > Save writes to: a file
+  // the user declined to load must not be overwritten by the configuration
+  // that is still on screen.
+  c.w.NomeFile = *nome;
+  c.w.communication.mnu_File_Save.Enabled = true;
+  CaricaFinestra(c, *record);
+  Intestazione(c);
+  return OpenResult::Loaded;
+}
+
+bool SaveConfigFile(Context& c, bool asNew) {
+  if (asNew) {
+    const auto nome = c.dialogs.SaveFileName(RichiestaSalva());
+    if (nome && !nome->empty()) {
+      c.w.NomeFile = *nome;
+      c.w.communication.mnu_File_Save.Enabled = true;
+    }
+  }
+  if (c.w.NomeFile.empty()) return false;
+  c.w.communication.mnu_File_Save.Enabled = true;
+
+  RecordDaFinestra(c, c.w.RecordDst);
+  std::string errore;
+  if (!SaveDstFile(c.w.NomeFile, c.w.RecordDst, errore)) {
+    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non salvato: " : "File not saved: ") + errore, Buttons::Ok,
+                     Icon::Error, TitoloApplicazione(c.s));
+    return false;
+  }
+  Intestazione(c);
+  return true;
+}
+
+}  // namespace korventa
