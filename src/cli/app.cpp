@@ -48,6 +48,7 @@ std::string Usage() {
          "  --simulate MODEL   the built-in simulated device of that model (e.g. PLV7100)\n"
          "  --sim-opt K=V      option for the simulated device (repeatable)\n"
          "  --retries N        answer Retry to a communication error N times, then Cancel (default 2)\n"
+         "  --yes              answer OK to limit warnings and file questions (default: Cancel, exit 3)\n"
          "  --lang it|en       language of the texts printed (default it)\n"
          "\n"
          "Commands:\n" +
@@ -75,7 +76,9 @@ std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string e;
-    if (a == "--port") {
+    if (a == "--yes") {
+      p.global.yes = true;
+    } else if (a == "--port") {
       e = value(a, p.global.port);
     } else if (a == "--simulate") {
       e = value(a, p.global.simulate);

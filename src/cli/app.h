@@ -19,6 +19,7 @@ struct GlobalOptions {
   std::vector<std::string> simArgs;  // --sim-opt KEY=VALUE, passed to the simulator
   int retries = 2;       // --retries
   std::string lang = "it";  // --lang it|en
+  bool yes = false;         // --yes: OK to every OK/Cancel question (also after the command)
 };
 
 // Makes the transport the options name (a real port, or the built-in

@@ -16,7 +16,7 @@ namespace korventa::cli {
 
 struct Session {
   Session(const GlobalOptions& options, Transport& t, std::ostream& err)
-      : dialogs(Policy{options.retries, false}, err), link(state, t, dialogs, busy), port(options.port) {
+      : dialogs(Policy{options.retries, options.yes}, err), link(state, t, dialogs, busy), port(options.port) {
     state.Lingua = options.lang == "en" ? 1 : 0;
     state.OffLingua = 300 * state.Lingua;
   }
