@@ -16,6 +16,7 @@ struct Windows {
   FrmProgram frm_program;
   FrmOper frm_Oper;
   FrmAbout frm_About;
+  FrmLang frm_Lang;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // The ".DST" record kept between file operations: opening fills it,
