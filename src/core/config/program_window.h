@@ -6,8 +6,10 @@
 #pragma once
 
 #include <array>
+#include <span>
 
 #include "app/controls.h"
+#include "config/catalog.h"
 
 namespace korventa {
 
@@ -69,6 +71,11 @@ struct FrmProgram {
 
   // Each channel's current input code, as the input lists last decided it.
   std::array<int, 2> CodiceIngresso{0, 0};
+  // Set by the window's load (FrmProgram_Load).
+  bool Caricato = false;
+  // Catalogue index (link/models.h) of the model the windows were last set
+  // up for by the model recognition; -1 while none is recognised.
+  int IndiceModello = -1;
 };
 
 // The operator window frm_Oper.
@@ -78,9 +85,80 @@ struct FrmOper {
   Frame Frame2;  // "Function"
   TextBox txt_Opzione;
   int CanaleOper = 0;  // the channel being edited
+  bool Visible = false;
 };
 
 // Operator captions by code.
 inline constexpr std::array<const char*, 8> kOperatori = {"= B", "= A", "A+B", "A-B", "A*B", "A/B", "MAX", "MIN"};
+
+struct ProgramState;
+
+// ---------------------------------------------------------------------------
+// The window's procedures and event handlers (config/program_window.cpp).
+// They work on the window model and the program state only; the views call
+// them for the user's clicks and edits, and reading a device or opening a
+// file calls them where setting a control would raise the event.
+//
+// The combo, check box and Celsius/Fahrenheit handlers do nothing while
+// EventiAttivi is false (lists being filled).
+
+// Selects button `chosen` of an option group and clears the others, as a
+// group of option buttons does on screen; a `chosen` outside the group
+// clears them all.
+void SelezionaOpzione(std::span<OptionButton> group, int chosen);
+// The group of `size` buttons starting at `first` of a control array.
+template <std::size_t N>
+std::span<OptionButton> Gruppo(std::array<OptionButton, N>& buttons, std::size_t first, std::size_t size) {
+  return std::span<OptionButton>(buttons).subspan(first, size);
+}
+
+// Form_Load: both channels' operators to 0, the design-time captions and
+// choices (Celsius, external compensation, linear, 2 wires, burn-out up,
+// trip on maximum, relay NO, page 1 and 2 shown, page 3 hidden).
+void FrmProgram_Load(ProgramState& s, FrmProgram& f);
+
+// The input code channel ch stands for: channel A's code when channel B's
+// combo shows the doubler entry (text 31), "Freq" on variant 7, otherwise
+// the code of the channel's own combo text.
+int CodiceIngressoCanale(const ProgramState& s, const FrmProgram& f, int ch);
+
+// Fills the window's lists for the identified model (input, frequency,
+// output and over-range combos), each set to its first entry, with the
+// change handlers held off while filling. Returns every list the model
+// offers, including those that belong to the switch window.
+ListeModello RiempiListe(ProgramState& s, FrmProgram& f);
+
+// The admissible-range captions of a channel: lbl_limite_in/lbl_spanmin_in
+// for input `code`, lbl_limite_out/lbl_spanmin_out for output `code`.
+void DidascalieIngresso(const ProgramState& s, FrmProgram& f, int ch, int code);
+void DidascalieUscita(const ProgramState& s, FrmProgram& f, int ch, int code);
+
+// Input combo: units, trip unit and range captions; the change handler then
+// runs AggiornaOpzioni, the click handler does not.
+void cmb_Prog_In_Click(ProgramState& s, FrmProgram& f, int index);
+void cmb_Prog_In_Change(ProgramState& s, FrmProgram& f, int index);
+// Output combo: units and range captions.
+void cmb_Prog_Out_Change(ProgramState& s, FrmProgram& f, int index);
+inline void cmb_Prog_Out_Click(ProgramState& s, FrmProgram& f, int index) { cmb_Prog_Out_Change(s, f, index); }
+// Frequency sensor: auxiliary-voltage label and the proposed trigger level.
+void cmb_Freq_Type_Change(ProgramState& s, FrmProgram& f);
+inline void cmb_Freq_Type_Click(ProgramState& s, FrmProgram& f) { cmb_Freq_Type_Change(s, f); }
+void chk_Doubler_Click(ProgramState& s, FrmProgram& f);
+// Celsius / Fahrenheit of channel `index`.
+void opt_gradi_Click(ProgramState& s, FrmProgram& f, int index);
+void opt_gradi_far_Click(ProgramState& s, FrmProgram& f, int index);
+// The algebraic page of the two-input model.
+void cmd_math_Click(ProgramState& s, FrmProgram& f);
+void cmd_OperOk_Click(FrmProgram& f);
+void cmd_Operatore_Click(ProgramState& s, FrmProgram& f, FrmOper& oper, int index);
+void CopiaValori(FrmProgram& f);
+// Shows and hides each channel's option frames for its input code, the
+// doubler and the variant.
+void AggiornaOpzioni(ProgramState& s, FrmProgram& f);
+
+// The operator window.
+void FrmOper_Load(ProgramState& s, FrmProgram& f, FrmOper& oper);
+void opt_Oper_Click(ProgramState& s, FrmProgram& f, FrmOper& oper, int index);
+void Cmd_ok_Click(FrmOper& oper);
 
 }  // namespace korventa

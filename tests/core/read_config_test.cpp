@@ -1,0 +1,317 @@
+// Reading a configuration: memory images are laid out here from the memory
+// map (addresses, bit fields, scalings), so a decoding that drifts from the
+// map fails.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+
+#include "app/context.h"
+#include "app/texts.h"
+#include "config/read_config.h"
+#include "link/protocol.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_transport.h"
+
+using namespace korventa;
+
+namespace {
+
+// Memory image under construction, addressed as the device addresses it.
+struct Image {
+  std::array<std::uint8_t, 256> m{};
+  void Word(int a, long v) {  // low byte first, two's complement
+    const auto u = static_cast<std::uint16_t>(v);
+    m[a] = u & 0xFF;
+    m[a + 1] = u >> 8;
+  }
+  void Float(int a, float v) {  // upper three bytes of the single, low first
+    const auto u = std::bit_cast<std::uint32_t>(v);
+    m[a] = (u >> 8) & 0xFF;
+    m[a + 1] = (u >> 16) & 0xFF;
+    m[a + 2] = u >> 24;
+  }
+  std::span<const std::uint8_t> Block0() const { return {m.data(), 65}; }
+  std::span<const std::uint8_t> Block128() const { return {m.data() + 128, 26}; }
+};
+
+struct Decoding : ::testing::Test {
+  ProgramState s;
+  FrmProgram f;
+  FrmOper oper;
+  Image img;
+  void SetUp() override { FrmProgram_Load(s, f); }
+  void Identify(int variant, int firmware = 4) {
+    s.CodVariante = static_cast<std::uint8_t>(variant);
+    s.VerSw = static_cast<std::uint8_t>(firmware);
+    RiempiListe(s, f);
+  }
+  void Decode() { DecodificaConfigurazione(s, f, oper, img.Block0()); }
+};
+
+// A PLV7100: "Tc K" -200 .. 1300 °C, 4-20 mA, 3 wires, internal CJC,
+// burn-out down, high speed, trip A on the minimum at 800/700 °C.
+void Plv7100(Image& img) {
+  img.m[0] = img.m[1] = 8;             // "Tc K", copied to address 1
+  img.m[3] = 0x80;                     // burn-out down, linear
+  img.m[4] = 1 | (2 << 2) | 0x10 | 0x40 | 0x80;  // 4-20 mA, 3 wires, internal, trip MIN, HS
+  img.m[7] = 0xFB;                     // CJC offset -0.5 °C
+  img.m[8] = 15;                       // trip delay: 15 / 0.75 / 10 = 2 s
+  img.m[9] = 1 | (2 << 2);             // ±2.5 % on A, ±5.0 % on B
+  img.Float(10, 800);
+  img.Float(13, 700);
+  img.Word(20, 13000);
+  img.Word(22, -2000);
+  img.Word(24, 20000);
+  img.Word(26, 4000);
+  img.Word(28, 10);                    // response delay 10 * 0.058 + 0.2
+}
+
+}  // namespace
+
+TEST_F(Decoding, Plv7100ChannelAInEngineeringTerms) {
+  Identify(0);
+  Plv7100(img);
+  Decode();
+  EXPECT_EQ(f.cmb_Prog_In[0].Text, "Tc K");
+  EXPECT_EQ(f.txt_Input_max[0].Text, "1300");
+  EXPECT_EQ(f.txt_Input_min[0].Text, "-200");
+  EXPECT_EQ(s.Canali[0].InMax, 1300);
+  EXPECT_EQ(f.cmb_Prog_Out[0].Text, "4-20 mA");
+  EXPECT_EQ(f.txt_Output_max[0].Text, "20");
+  EXPECT_EQ(f.txt_Output_min[0].Text, "4");
+  EXPECT_TRUE(f.opt_Break[1].Value);
+  EXPECT_TRUE(f.opt_Fili[2].Value);  // the middle, "3"-wire button
+  EXPECT_TRUE(f.opt_CJC[1].Value);
+  EXPECT_FALSE(f.opt_CJC[0].Value);
+  EXPECT_TRUE(f.opt_funz[0].Value);
+  EXPECT_TRUE(f.chk_HS.Value);
+  EXPECT_EQ(f.txt_offset[0].Text, "-0.5");
+  EXPECT_EQ(f.cmb_OverRange[0].Text, "±2.5%");
+  EXPECT_EQ(f.cmb_OverRange[1].Text, "±5.0%");
+  EXPECT_EQ(f.txt_soglia_Delay[0].Text, "2");
+  EXPECT_EQ(f.txt_soglia_H[0].Text, "800");
+  EXPECT_EQ(f.txt_soglia_L[0].Text, "700");
+  EXPECT_TRUE(f.optTrip[1].Value);
+  EXPECT_EQ(s.Soglie[0].SogliaMin, -1);
+  EXPECT_EQ(s.RitardoRaw, 10);
+  EXPECT_EQ(f.txt_Delay.Text, "0.8");
+  EXPECT_EQ(f.lbl_uMisIn[0].Caption, "°C");
+  EXPECT_EQ(f.lbl_limite_in[0].Caption, "-200 ÷  1300 °C");
+  EXPECT_EQ(f.lbl_spanmin_in[0].Caption, "Span min.:  100 °C");
+  EXPECT_EQ(f.lbl_limite_out[0].Caption, " 4 ÷  20 mA");
+  // The values reach the algebraic page's copies too.
+  EXPECT_EQ(f.txt_Input_max[2].Text, "1300");
+  // Channel B is decoded from block 12, whose first bytes are trip A's
+  // threshold bytes 12 and 13.
+  EXPECT_EQ(s.Canali[1].InMax, ((img.m[13] << 8) | img.m[12]) / 10.0);
+}
+
+TEST_F(Decoding, FahrenheitShowsConvertedValuesWhileRecordsKeepCelsius) {
+  Identify(0);
+  Plv7100(img);
+  s.GradiF[0] = true;
+  SelezionaOpzione(std::span<OptionButton>(&f.opt_gradi[0], 1), -1);
+  f.opt_gradi_far[0].Value = true;
+  Decode();
+  EXPECT_EQ(f.txt_Input_max[0].Text, "2372.0");
+  EXPECT_EQ(f.txt_Input_min[0].Text, "-328.0");
+  EXPECT_EQ(f.txt_offset[0].Text, "-0.9");  // a difference: no 32
+  EXPECT_EQ(f.txt_soglia_H[0].Text, "1472.0");
+  EXPECT_EQ(f.lbl_uMisIn[0].Caption, "°F");
+  EXPECT_EQ(f.lbl_limite_in[0].Caption, "-328.0 ÷ 2372.0 °F");
+  EXPECT_EQ(f.lbl_spanmin_in[0].Caption, "Span min.:  180 °F");
+  EXPECT_EQ(s.Canali[0].InMin, -200);
+  EXPECT_FLOAT_EQ(s.Soglie[0].SogliaH, 800);
+}
+
+TEST_F(Decoding, ResponseDelayNeedsFirmwareFourOnThePlv7100AndCountsDoubleOn7150) {
+  Plv7100(img);
+  Identify(0, 3);
+  f.txt_Delay.Text = "untouched";
+  Decode();
+  EXPECT_EQ(f.txt_Delay.Text, "untouched");
+  Identify(8, 3);
+  Decode();
+  EXPECT_EQ(f.txt_Delay.Text, "1.4");  // 10 * 0.058 * 2 + 0.2
+}
+
+TEST_F(Decoding, VoltageTripsAreScaledLikeTheRangeAndTenVoltMinimumFollowsTheVariant) {
+  Identify(0);
+  img.m[0] = img.m[1] = 4;  // "10 V", three decimals
+  img.Word(20, 10000);
+  img.Word(22, -10000);
+  img.Float(10, 5000);      // 5.000 V
+  Decode();
+  EXPECT_EQ(f.txt_Input_min[0].Text, "-10");
+  EXPECT_EQ(f.txt_soglia_H[0].Text, "5");
+  EXPECT_EQ(f.lbl_limite_in[0].Caption, "-10 ÷  10 V");
+  Identify(2);
+  img.m[4] = 0x60;
+  Decode();
+  EXPECT_EQ(s.TipiIngresso[kCod10V].Min, 0);
+  EXPECT_EQ(f.lbl_limite_in[0].Caption, " 0 ÷  10 V");
+}
+
+TEST_F(Decoding, Res300KOnVariantSixCarriesOneDecimalMore) {
+  Identify(6, 2);
+  img.m[0] = 18;  // the device's code for "Res300K"
+  img.Word(20, 25000);
+  img.Word(22, 150);
+  Decode();
+  EXPECT_EQ(f.cmb_Prog_In[0].Text, "Res300K");
+  EXPECT_EQ(f.txt_Input_max[0].Text, "250");
+  EXPECT_EQ(f.txt_Input_min[0].Text, "1.5");
+  EXPECT_EQ(f.lbl_uMisIn[0].Caption, "KOhm");
+}
+
+TEST_F(Decoding, FrequencyConverterReadsUnsignedWordsWithTheirOwnDecimals) {
+  Identify(7);
+  img.m[0] = 6 | 8;               // "Volt" sensor, 50 Hz filter on
+  img.m[4] = 1 | (1 << 2);        // 4-20 mA, one decimal
+  img.Word(20, 50000);            // 5000.0 Hz: above 32767, so unsigned
+  img.Word(22, 100);
+  img.Word(53, 40000);
+  img.m[63] = 24;
+  img.m[64] = 100;
+  img.m[8] = 5;
+  img.Float(28, 4500);
+  img.Float(31, 200);
+  img.Float(34, 60);
+  img.Float(37, 30);
+  Decode();
+  EXPECT_EQ(f.cmb_Prog_In[0].Text, "Freq");
+  EXPECT_EQ(f.txt_Input_max[0].Text, "5000");
+  EXPECT_EQ(f.txt_Input_min[0].Text, "10");
+  EXPECT_EQ(f.cmb_Freq_Type.Text, "Volt");
+  EXPECT_TRUE(f.lbl_aux.Visible);
+  EXPECT_TRUE(f.chk_50hz.Value);
+  EXPECT_EQ(f.txt_filter.Text, "40000");
+  EXPECT_EQ(f.txt_aux_freq.Text, "24");
+  EXPECT_EQ(f.txt_Trig.Text, "2.902");  // 100 * 0.0278 + 0.122
+  EXPECT_EQ(f.lbl_uMisTrig[0].Caption, "V");
+  EXPECT_EQ(f.txt_soglia_Delay[0].Text, "5");
+  EXPECT_EQ(f.txt_soglia_H[0].Text, "4500");
+  EXPECT_EQ(f.txt_soglia_L[1].Text, "30");
+  EXPECT_EQ(f.lbl_uMisIn[0].Caption, "Hz");
+}
+
+TEST_F(Decoding, TwoInputModelOperatorsAndPhysicalValues) {
+  Identify(5);
+  img.m[0] = img.m[1] = 5;   // "20 mA"
+  img.m[3] = 3 << 3;         // A-B
+  img.m[5] = 6 << 3;         // MAX
+  img.Float(128, 100);
+  img.Float(131, -50);
+  img.Float(134, 2.5f);
+  img.Float(140, 10);
+  img.Float(147, 1);
+  img.Float(150, 0.5f);
+  img.m[146] = 40;           // 40 * 0.75 / 10 = 3 s
+  Decode();
+  DecodificaFisici(s, f, oper, img.Block128());
+  EXPECT_EQ(f.cmd_Operatore[0].Caption, "A-B");
+  EXPECT_EQ(f.cmd_Operatore[1].Caption, "MAX");
+  EXPECT_EQ(s.Canali[1].Operatore, 6);
+  EXPECT_TRUE(oper.opt_Oper[6].Value);
+  EXPECT_EQ(f.txt_Fisico_max[2].Text, "100");
+  EXPECT_EQ(f.txt_Fisico_min[2].Text, "-50");
+  EXPECT_EQ(f.txt_Fisico_max[3].Text, "2.5");
+  EXPECT_EQ(f.txt_FisicoOut_max[0].Text, "10");
+  EXPECT_EQ(f.txt_FisicoOut_max[1].Text, "1");
+  EXPECT_EQ(f.txt_FisicoOut_min[1].Text, "0.5");
+  EXPECT_EQ(s.Canali[0].FisicoMin, -50);
+  EXPECT_EQ(oper.txt_Opzione.Text, "3");
+}
+
+TEST_F(Decoding, FieldValuesWithoutAButtonSelectNothingAndClearBitsClearBoxes) {
+  Identify(2);
+  img.m[3] = 5;                 // function code 5: no such button
+  img.m[4] = 0x60 | (3 << 2);   // wiring value 3: no such button; HS clear
+  img.m[6] = 1 << 2;            // channel B: 4 wires
+  f.chk_HS.Value = true;        // left from an earlier device
+  Decode();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_FALSE(f.opt_funz[i].Value);
+    EXPECT_FALSE(f.opt_Fili[i].Value);
+  }
+  // A's value 3 does not spill into channel B's first button.
+  EXPECT_FALSE(f.opt_Fili[3].Value);
+  EXPECT_TRUE(f.opt_Fili[4].Value);
+  EXPECT_FALSE(f.chk_HS.Value);
+}
+
+// ReadEprom against a scripted device.
+namespace {
+
+struct Device {
+  Image img;
+  std::string identity;  // variant, firmware, extra, product
+  int failFrom = 1000;   // "$R" of this address and above go unanswered
+  void Attach(test::ScriptedTransport& t) {
+    t.responder = [this](test::ScriptedTransport& tr, const std::string& fr) {
+      if (fr == protocol::FrameEnterProgram()) tr.Deliver("OK\r\n", 0.001);
+      if (fr.size() != 6 || fr[0] != '$') return;
+      const auto a = static_cast<std::uint8_t>(fr[3]);
+      if (fr[1] == 'V') tr.Deliver(test::Reply(identity), 0.001);
+      if (fr[1] == 'R' && a < failFrom) tr.Deliver(test::Reply(std::string{0, char(a), char(img.m[a])}), 0.001);
+    };
+  }
+};
+
+struct Reading : ::testing::Test {
+  ProgramState s;
+  Windows w;
+  test::ScriptedTransport t;
+  test::ScriptedDialogs d;
+  BusyObserver busy;
+  Link link{s, t, d, busy};
+  Context c{s, w, link, d};
+  Device dev;
+  void SetUp() override {
+    dev.Attach(t);
+    FrmProgram_Load(s, w.frm_program);
+  }
+  int ReadAddresses(int from, int to) const {
+    int n = 0;
+    for (const auto& fr : t.written)
+      if (fr.size() == 6 && fr[1] == 'R' && std::uint8_t(fr[3]) >= from && std::uint8_t(fr[3]) <= to) ++n;
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST_F(Reading, ReadsBothBlocksOfTheTwoInputModel) {
+  dev.identity = {5, 4, 0, 12};
+  dev.img.Float(128, 100);
+  MemoriaLetta mem;
+  ASSERT_EQ(ReadEprom(c, &mem), kLetturaOk);
+  EXPECT_EQ(mem.blocco0.size(), 65u);
+  EXPECT_EQ(mem.blocco128.size(), 26u);
+  EXPECT_EQ(ReadAddresses(128, 153), 26);
+  EXPECT_EQ(w.frm_program.txt_Fisico_max[2].Text, "100");
+  EXPECT_EQ(w.frm_program.IndiceModello, 16);
+  EXPECT_TRUE(d.boxes.empty());
+}
+
+TEST_F(Reading, FailedBlockReadShowsTheDataErrorAndStops) {
+  dev.identity = {0, 4, 0, 12};
+  dev.failFrom = 30;
+  d.answers = {Answer::Cancel};
+  EXPECT_EQ(ReadEprom(c), kLetturaErrore);
+  ASSERT_EQ(d.boxes.size(), 2u);  // the link's Retry/Cancel, then the data error
+  EXPECT_EQ(d.boxes[1].text, "Errore: controllare i dati di programmazione");
+  EXPECT_EQ(d.boxes[1].icon, Icon::Error);
+  EXPECT_EQ(d.boxes[1].caption, "KORVENTA v.2.7");
+}
+
+TEST_F(Reading, FamilyElevenIsSetUpButNotRead) {
+  dev.identity = {0, 4, 0, 11};
+  EXPECT_EQ(ReadEprom(c), kLetturaRifiutata);
+  ASSERT_EQ(d.boxes.size(), 1u);
+  EXPECT_EQ(d.boxes[0].text, "Dispositivo non compatibile con questa versione di software");
+  EXPECT_EQ(d.boxes[0].icon, Icon::Error);
+  EXPECT_EQ(ReadAddresses(0, 255), 0);
+  EXPECT_EQ(w.communication.lbl_device[1].Caption, "ID=11/0");
+}
