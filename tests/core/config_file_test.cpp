@@ -326,3 +326,18 @@ TEST_F(FileFixture, SeveralButtonsOfAGroupInAHandWrittenFileLeaveOneSelected) {
   EXPECT_FALSE(f.opt_funz[1].Value);
   EXPECT_TRUE(f.opt_funz[2].Value);
 }
+
+TEST_F(FileFixture, ChangeHandlersRunAsTheValuesArriveAndTheFileHasTheLastWord) {
+  DstRecord r = Sample();
+  r.InputType = {8, 5};          // channel B "20 mA": its handler selects external compensation
+  r.Cjc = {{{0, 0}, {-1, -1}}};  // the file says internal
+  r.OutputType = {2, 1};
+  ASSERT_EQ(Open(Written(r, "HANDLERS.DST")), OpenResult::Loaded);
+  EXPECT_EQ(f.lbl_uMisOut[0].Caption, "V");
+  EXPECT_EQ(f.lbl_uMisOut[2].Caption, "mA");
+  EXPECT_FALSE(f.lbl_limite_in[0].Caption.empty());
+  EXPECT_FALSE(f.frm_fili[0].Visible);  // a thermocouple has no wiring choice
+  EXPECT_TRUE(f.frm_cjc[0].Visible);
+  EXPECT_TRUE(f.opt_CJC[3].Value);
+  EXPECT_FALSE(f.opt_CJC[2].Value);
+}

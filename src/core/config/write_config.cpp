@@ -5,12 +5,12 @@
 #include <string>
 
 #include "app/format.h"
+#include "app/identify.h"
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/catalog.h"
 #include "config/lookups.h"
 #include "link/codecs.h"
-#include "link/protocol.h"
 
 namespace korventa {
 
@@ -22,8 +22,6 @@ constexpr int kTxtValoriIngresso = 63;
 constexpr int kTxtValoriUscita = 64;
 constexpr int kTxtOltreLimiti = 65;
 constexpr int kTxtOffsetCjc = 66;
-constexpr int kTxtDispositivoSostituito = 69;
-constexpr int kTxtNonCompatibile = 70;
 constexpr int kTxtControllareDati = 71;
 
 // Frequency ranges of the PLV7300 trips: the catalogue's "Freq" entry is not
@@ -54,11 +52,6 @@ class Writer {
   explicit Writer(Context& c) : c_(c), s_(c.s), f_(c.w.frm_program) {}
 
   WriteResult Run() {
-    if (s_.InMisura) {
-      // The streaming has to stop before program mode can be entered.
-      s_.InMisura = false;
-      c_.link.Pausa(protocol::kPauseStopMeasuring);
-    }
     if (!ControlloScrittura()) return result_;
     if (!RegolaVariante2()) return result_;
     AggiornaMinimo10V(s_);
@@ -98,33 +91,21 @@ class Writer {
     Append(address + 2, b[0]);
   }
 
-  // Re-identifies the device: the configuration on screen belongs to the
-  // device that was read, and must not go to another one plugged in since.
+  // Stops live measurement and re-identifies the device: the configuration
+  // on screen belongs to the device that was read, and must not go to
+  // another one plugged in since.
   bool ControlloScrittura() {
-    const auto prodotto = s_.CodProdotto, variante = s_.CodVariante;
-    const auto versione = s_.VerSw, extra = s_.IdExtra;
-    if (c_.link.ReadProduct()[0] != 0) {
-      result_ = WriteResult::CommFailure;
-      return false;
+    switch (korventa::ControlloScrittura(c_)) {
+      case EsitoControllo::Ok:
+        return true;
+      case EsitoControllo::Annullato:
+        result_ = WriteResult::CommFailure;
+        return false;
+      case EsitoControllo::Rifiutato:
+        break;
     }
-    if (s_.CodProdotto != prodotto || s_.CodVariante != variante) {
-      // Keep the identity of the device whose configuration is on screen.
-      s_.CodProdotto = prodotto;
-      s_.CodVariante = variante;
-      s_.VerSw = versione;
-      s_.IdExtra = extra;
-      c_.dialogs.MsgBox(Testo(s_, kTxtDispositivoSostituito), Buttons::Ok, Icon::None, Titolo());
-      result_ = WriteResult::Refused;
-      return false;
-    }
-    if (s_.CodProdotto != 11 && s_.CodProdotto != 12) {
-      const std::string& caption = c_.w.communication.Caption;
-      c_.dialogs.MsgBox(Testo(s_, kTxtNonCompatibile), Buttons::Ok, Icon::Error,
-                        caption.empty() ? Titolo() : caption);
-      result_ = WriteResult::Refused;
-      return false;
-    }
-    return true;
+    result_ = WriteResult::Refused;
+    return false;
   }
 
   // The PLV7110A/7120A/7210A/7220A share one cold junction: channel B can

@@ -6,6 +6,7 @@
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/lookups.h"
+#include "config/program_window.h"
 
 namespace korventa {
 
@@ -52,15 +53,9 @@ void MostraNumero(TextBox& box, double x) { box.Text = PlainNumber(x); }
 // they do when the user picks the entries: the input type sets the units,
 // range captions and option frames, the output type its units and captions,
 // the doubler channel B's frames.
-void CambioIngresso(Context& /*c*/, int /*ch*/) {
-  // Call site of cmb_Prog_In_Change(ch) (config/program_window).
-}
-void CambioUscita(Context& /*c*/, int /*ch*/) {
-  // Call site of cmb_Prog_Out_Change(ch) (config/program_window).
-}
-void ClickDuplicatore(Context& /*c*/) {
-  // Call site of chk_Doubler_Click (config/program_window).
-}
+void CambioIngresso(Context& c, int ch) { cmb_Prog_In_Change(c.s, c.w.frm_program, ch); }
+void CambioUscita(Context& c, int ch) { cmb_Prog_Out_Change(c.s, c.w.frm_program, ch); }
+void ClickDuplicatore(Context& c) { chk_Doubler_Click(c.s, c.w.frm_program); }
 
 void CaricaCanale(Context& c, const DstRecord& r, std::size_t ch) {
   FrmProgram& f = c.w.frm_program;
