@@ -202,7 +202,13 @@ INSTANTIATE_TEST_SUITE_P(Faults, LinkOverFaultySim,
                          ::testing::Values(std::vector<std::string>{"--split"},
                                            std::vector<std::string>{"--garbage", "0.5"},
                                            std::vector<std::string>{"--stale", "0.5"},
-                                           std::vector<std::string>{"--split", "--garbage", "0.3"}));
+                                           std::vector<std::string>{"--split", "--garbage", "0.3"}),
+                         [](const ::testing::TestParamInfo<std::vector<std::string>>& info) {
+                           std::string name;
+                           for (const auto& a : info.param)
+                             if (a.rfind("--", 0) == 0) name += (name.empty() ? "" : "_") + a.substr(2);
+                           return name;
+                         });
 // Not combined: split and stale together. The stale reply then completes
 // before the wanted one has arrived, and nothing in a "$R" reply that the
 // program interprets tells the two apart.

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -116,6 +118,31 @@ TEST(SerialTransportOpen, ExplainsWhyAPortCannotBeOpened) {
   EXPECT_NE(error.find("in use"), std::string::npos) << error;
   first.Close();
   EXPECT_TRUE(second.Open(error)) << error;
+}
+
+TEST(SerialTransportOpen, PointsToTheDialoutGroupWhenAccessIsDenied) {
+  Pty pty;
+  ASSERT_TRUE(pty.Ok());
+  // Root may open anything, so the refused user is played by a child
+  // process that gives up root; anyone else refuses the node to themselves.
+  const bool root = ::geteuid() == 0;
+  if (!root) {
+    ASSERT_EQ(::chmod(pty.Path().c_str(), 0), 0);
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    SerialTransport t(WaitMode::Blocking);
+    t.SetPort(pty.Path());
+    std::string error;
+    const bool opened = t.Open(error);
+    ::_exit(opened ? 2 : error.find("dialout group") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no dialout hint, 2: opened anyway, 3: could not drop root";
 }
 
 class SerialTransportPty : public ::testing::Test {
