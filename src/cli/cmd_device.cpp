@@ -21,6 +21,11 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"identify", &CmdIdentify, true, "identify                         identify the connected device"},
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
+      {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
+      {"write", &CmdWrite, true,
+       "write (FILE.DST | --form FILE.json) [--yes] [--verify]\n"
+       "                                   read the device, then write the file's or the edited form's\n"
+       "                                   configuration; --verify reads every written address back"},
   };
   return commands;
 }

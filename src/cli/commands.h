@@ -25,6 +25,8 @@ const std::vector<Command>& Commands();
 
 int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);
