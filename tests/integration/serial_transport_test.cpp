@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <chrono>
@@ -78,6 +79,13 @@ class Pty {
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 std::string Text(const std::vector<std::uint8_t>& v) { return {v.begin(), v.end()}; }
+
+// CPU time this process has used, in milliseconds.
+long long CpuMilliseconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+}
 
 // Milliseconds from `from` to now.
 long long Since(Clock::time_point from) { return duration_cast<milliseconds>(Clock::now() - from).count(); }
@@ -245,6 +253,25 @@ TEST_F(SerialTransportPty, EventLoopWaitWakesOnBytesAndServicesOtherEvents) {
   EXPECT_GE(Since(start), 100);
 }
 
+TEST_F(SerialTransportPty, EventLoopWaitAfterQuitStillWaitsQuietly) {
+  OpenIn(WaitMode::EventLoop);
+  // The user closed the program in the middle of a transaction.
+  QCoreApplication::exit(0);
+  const auto cpu = CpuMilliseconds();
+  auto start = Clock::now();
+  t->Wait(start + 150ms, false);
+  EXPECT_GE(Since(start), 150);
+  EXPECT_LT(CpuMilliseconds() - cpu, 50) << "busy loop after quit";
+  start = Clock::now();
+  SendLater("OK\r\n", 30ms);
+  t->Wait(start + 1s, true);
+  EXPECT_LT(Since(start), 500);
+
+  // Let a main loop run and end, which clears the quit for the next tests.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
+
 TEST_F(SerialTransportPty, PauseIgnoresArrivingBytesAndDiscardDropsThem) {
   OpenIn(WaitMode::Blocking);
   const auto start = Clock::now();
@@ -263,13 +290,6 @@ TEST_F(SerialTransportPty, PauseIgnoresArrivingBytesAndDiscardDropsThem) {
   t->Wait(Clock::now() + 1s, true);
   ASSERT_EQ(t->ReadAll(got), IoStatus::Ok);
   EXPECT_EQ(Text(got), "OK\r\n");
-}
-
-// CPU time this process has used, in milliseconds.
-long long CpuMilliseconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000LL + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
 }
 
 void ExpectVanishReported(Pty& pty, SerialTransport& t) {

@@ -258,7 +258,7 @@ void SerialTransport::WaitBlocking(Clock::time_point deadline, bool wakeOnBytes)
 }
 
 void SerialTransport::WaitInEventLoop(Clock::time_point deadline, bool wakeOnBytes) {
-  int ms = MillisecondsUntil(deadline);
+  const int ms = MillisecondsUntil(deadline);
   if (ms == 0) return;
   const bool watchBytes = wakeOnBytes && Usable() == IoStatus::Ok;
   if (watchBytes && port_->bytesAvailable() > 0) return;
@@ -277,7 +277,10 @@ void SerialTransport::WaitInEventLoop(Clock::time_point deadline, bool wakeOnByt
   // Someone closed the port from a handler that ran during the wait.
   QObject::connect(port_.get(), &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
   timer.start(ms);
-  loop.exec();
+  // Once the program has been told to quit, no local loop starts any more
+  // (exec returns -1 at once) until the main loop has unwound; a transaction
+  // still running must then finish without a spinning wait.
+  if (loop.exec() == -1) WaitBlocking(deadline, wakeOnBytes);
 }
 
 }  // namespace korventa::qt
