@@ -139,26 +139,28 @@ class Writer {
 
   // A value whose stored form does not fit its field would wrap around to
   // a different value on the device. Nothing is written then: the user has
-  // to correct it. `scala` is the number of stored units in one unit the
-  // user typed; `gradi` converts the limits to Fahrenheit for the message.
+  // to correct it. The message gives the range the field can hold.
+  bool Rifiuta(const std::string& soggetto, double valore, double lo, double hi) {
+    const std::string text =
+        soggetto + ": " + PlainNumber(valore) +
+        (Italiano() ? " non memorizzabile nel dispositivo (ammessi da " + PlainNumber(lo) + " a "
+                    : " cannot be stored in the device (it holds " + PlainNumber(lo) + " to ") +
+        PlainNumber(hi) + ")";
+    c_.dialogs.MsgBox(text, Buttons::Ok, Icon::Error, Titolo());
+    result_ = WriteResult::Refused;
+    return false;
+  }
+  // `scala` is the number of stored units in one unit the user typed;
+  // `gradi` converts the limits to Fahrenheit for the message.
   enum class Gradi { No, Temperatura, Differenza };
   bool Memorizzabile(long stored, long lo, long hi, const std::string& soggetto, double valore, double scala,
                      Gradi gradi = Gradi::No) {
     if (stored >= lo && stored <= hi) return true;
     auto unita = [&](long n) {
-      double x = static_cast<double>(n) / scala;
-      if (gradi == Gradi::Temperatura) x = CtoFValue(x);
-      if (gradi == Gradi::Differenza) x = DiffCtoFValue(x);
-      return PlainNumber(x);
+      const double x = static_cast<double>(n) / scala;
+      return gradi == Gradi::Temperatura ? CtoFValue(x) : gradi == Gradi::Differenza ? DiffCtoFValue(x) : x;
     };
-    const std::string text =
-        Italiano() ? soggetto + ": " + PlainNumber(valore) + " non memorizzabile nel dispositivo (ammessi da " +
-                         unita(lo) + " a " + unita(hi) + ")"
-                   : soggetto + ": " + PlainNumber(valore) + " cannot be stored in the device (it holds " +
-                         unita(lo) + " to " + unita(hi) + ")";
-    c_.dialogs.MsgBox(text, Buttons::Ok, Icon::Error, Titolo());
-    result_ = WriteResult::Refused;
-    return false;
+    return Rifiuta(soggetto, valore, unita(lo), unita(hi));
   }
 
   // Index of the first selected button of a group of n starting at first.
@@ -213,7 +215,8 @@ class Writer {
     } else {
       ingresso = CodiceVersoDispositivo(s_, code);
       // Bits 0-4 hold the code; a larger one would set the bits beside it.
-      if (!Memorizzabile(ingresso, 0, 31, canale + (Italiano() ? "tipo di ingresso" : "input type"), ingresso, 1)) return false;
+      const std::string soggetto = canale + (Italiano() ? "tipo di ingresso" : "input type");
+      if (!Memorizzabile(ingresso, 0, 31, soggetto, static_cast<double>(ingresso), 1)) return false;
     }
     Append(ch, ingresso);
     if (v == 0 || v == 8 || v == 9) Append(1, ingresso);
@@ -316,15 +319,8 @@ class Writer {
       const double livello = Val(f_.txt_Trig.Text);
       const long trig = static_cast<long>(std::floor((livello - kTrigBase) / kTrigPasso + 1e-6));
       if (trig < 0 || trig > 255) {
-        const std::string text = Italiano() ? "Livello Trigger" : "Trig Level";
-        const std::string msg =
-            text + ": " + PlainNumber(livello) + (Italiano() ? " non memorizzabile nel dispositivo (ammessi da "
-                                                             : " cannot be stored in the device (it holds ") +
-            PlainNumber(kTrigBase) + (Italiano() ? " a " : " to ") + PlainNumber(255 * kTrigPasso + kTrigBase) +
-            ")";
-        c_.dialogs.MsgBox(msg, Buttons::Ok, Icon::Error, Titolo());
-        result_ = WriteResult::Refused;
-        return false;
+        const std::string soggetto = Italiano() ? "Livello Trigger" : "Trig Level";
+        return Rifiuta(soggetto, livello, kTrigBase, 255 * kTrigPasso + kTrigBase);
       }
       Append(64, trig);
       const double filtro = Val(f_.txt_filter.Text);
@@ -391,16 +387,9 @@ class Writer {
       raw = Round(static_cast<double>(raw) / 2);
       passo *= 2;
     }
-    if (raw > 65535) {
-      const std::string soggetto = Italiano() ? "Tempo di risposta" : "Response delay";
-      const std::string text =
-          soggetto + ": " + PlainNumber(secondi) +
-          (Italiano() ? " non memorizzabile nel dispositivo (al massimo " : " cannot be stored in the device (at most ") +
-          PlainNumber(65535 * passo + kRitardoBase) + ")";
-      c_.dialogs.MsgBox(text, Buttons::Ok, Icon::Error, Titolo());
-      result_ = WriteResult::Refused;
-      return false;
-    }
+    if (raw > 65535)
+      return Rifiuta(Italiano() ? "Tempo di risposta" : "Response delay", secondi, kRitardoBase,
+                     65535 * passo + kRitardoBase);
     s_.RitardoRaw = static_cast<std::uint16_t>(raw);
     AppendWord(28, raw);
     return true;
