@@ -19,7 +19,10 @@ bool ParseInt(const std::string& s, int lo, int hi, int& out) {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
-      {"identify", &CmdIdentify, true, "identify                         identify the connected device"},
+      {"identify", &CmdIdentify, true, "identify                         identify the connected device and its model"},
+      {"read", &CmdRead, true,
+       "read [--json]                    read the configuration as the main window's read does and print it\n"
+       "                                   (--json: device, form values with visibility, memory bytes)"},
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
       {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
       {"write", &CmdWrite, true,
@@ -28,16 +31,6 @@ const std::vector<Command>& Commands() {
        "                                   configuration; --verify reads every written address back"},
   };
   return commands;
-}
-
-int CmdIdentify(Session& s, const Args&, std::ostream& out, std::ostream&) {
-  auto r = s.link.ReadProduct();
-  if (r[0] != 0) return kExitComm;
-  out << "product: " << int(s.state.CodProdotto) << '\n'
-      << "variant: " << int(s.state.CodVariante) << '\n'
-      << "firmware: " << int(s.state.VerSw) << '\n'
-      << "extra: " << int(s.state.IdExtra) << '\n';
-  return kExitOk;
 }
 
 int CmdDump(Session& s, const Args& rest, std::ostream& out, std::ostream& err) {

@@ -24,6 +24,7 @@ struct Command {
 const std::vector<Command>& Commands();
 
 int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
