@@ -1,0 +1,62 @@
+#include "app/startup.h"
+
+#include "app/context.h"
+#include "app/impostatesti.h"
+#include "config/catalog.h"
+
+namespace korventa {
+
+void Main(Context& c) {
+  ProgramState& s = c.s;
+  Communication& m = c.w.communication;
+  Finestre& f = m.finestre;
+
+  // 1.
+  s.InUscita = false;
+  // 2. The factory menu stays hidden for good: nothing shows it again.
+  m.mnu_Collaudo.Visible = false;
+  // 3. Always sixteen ports, whatever the machine has: a missing one fails
+  // only when it is opened.
+  RiempiPorte(m);
+  // 4.
+  s.Marchio = 2;
+  s.Lingua = 0;
+  s.CodProdotto = 12;
+  s.CodVariante = 0;
+  s.GradiF = {false, false};
+  // 5. The fixed tables (the switch wizard's built-in tables join here).
+  CaricaTabelle(s);
+  // 6. Memory editor, programming window and main window loaded, hidden.
+  f[Schermo::frm_EEprom].Loaded = true;
+  f[Schermo::frm_program].Loaded = true;
+  FrmProgram_Load(s, c.w.frm_program);
+  f[Schermo::communication].Loaded = true;
+  communication_Load(c);
+  // 7.
+  CaricaTabelle(s);
+  // 8. Texts of the start-up identity: family 12, variant 0.
+  ImpostaTesti(c);
+  // 9.
+  s.NumCanali1 = 1;
+  // 10.
+  m.cmd_write_Picture = kImmagineScrivi;
+  m.cmd_read_Picture = kImmagineLeggi;
+  m.cmd_start_Picture = kImmagineStart;
+  m.cmd_modo_Picture = {kImmagineProgramma, kImmagineMisura, kImmagineSwitch};
+  // 11.
+  m.progress = 0;
+  // 12. Main window in the top left corner, the programming window at the
+  // same left edge right under it.
+  Finestra& principale = f[Schermo::communication];
+  if (principale.Height <= 0) principale.Height = kAltezzaPrincipale;
+  principale.Left = 0;
+  principale.Top = 0;
+  f[Schermo::frm_program].Left = principale.Left;
+  f[Schermo::frm_program].Top = principale.Top + principale.Height + kDistanzaFinestre;
+  // 13. Only the main window shows; the programming window waits for the
+  // user (or for the first "Open Com").
+  principale.Visible = true;
+  f[Schermo::frm_program].Visible = false;
+}
+
+}  // namespace korventa
