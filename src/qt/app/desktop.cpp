@@ -1,0 +1,184 @@
+#include "qt/app/desktop.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QStyle>
+
+#include "app/startup.h"
+#include "qt/app/sim_event_transport.h"
+#include "qt/link/serial_transport.h"
+#include "qt/views/communication_view.h"
+#include "qt/views/program_view.h"
+#include "qt/views/small_views.h"
+#include "sim/options.h"
+
+namespace korventa::qt {
+
+namespace {
+constexpr int kTestoMisura = 36;  // "Misura" / "Measure"
+constexpr int kTestoSwitch = 37;  // "Switch"
+}  // namespace
+
+std::optional<OpzioniDesktop> LeggiOpzioni(const std::vector<std::string>& args, std::string& errore) {
+  OpzioniDesktop o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    std::optional<std::string> valore;
+    if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      valore = a.substr(eq + 1);
+      a.resize(eq);
+    }
+    auto prendi = [&]() -> std::optional<std::string> {
+      if (valore) return valore;
+      if (i + 1 < args.size()) return args[++i];
+      errore = a + " needs a value";
+      return std::nullopt;
+    };
+    if (a == "--simulate") {
+      auto v = prendi();
+      if (!v || v->empty()) {
+        if (errore.empty()) errore = "--simulate needs a model code";
+        return std::nullopt;
+      }
+      o.simula = *v;
+    } else if (a == "--port") {
+      auto v = prendi();
+      if (!v || v->empty()) {
+        if (errore.empty()) errore = "--port needs a port name";
+        return std::nullopt;
+      }
+      o.porta = *v;
+    } else if (a == "--connect" && !valore) {
+      o.connetti = true;
+    } else if ((a == "--help" || a == "-h") && !valore) {
+      o.aiuto = true;
+    } else {
+      errore = "unknown option " + args[i];
+      return std::nullopt;
+    }
+  }
+  return o;
+}
+
+std::string UsoDesktop() {
+  return "Usage: korventa [--simulate MODEL] [--port PORT] [--connect]\n"
+         "\n"
+         "  --simulate MODEL  every port opened reaches the built-in simulated converter\n"
+         "                    of that model (e.g. PLV7100, PLV7110A, PLV7300); simulator\n"
+         "                    options may follow after commas: PLV7110A,baud=0\n"
+         "  --port PORT       the port selected at start: COM1 to COM16 or a device path\n"
+         "  --connect         tick \"Open Com\" as soon as the main window shows\n"
+         "  --help            this text\n";
+}
+
+Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore) : opzioni_(opzioni) {
+  if (!opzioni_.simula.empty()) {
+    sim::SimOptions o;
+    // A person trying the program sees the converter's real pace.
+    o.baud = 9600;
+    if (!sim::ParseSimOptionString(opzioni_.simula, o, errore)) return;
+    o.clock = sim::ClockMode::RealTime;
+    auto t = sim::MakeSimTransport(o, errore);
+    if (!t) return;
+    transport_ = std::make_unique<SimEventTransport>(std::move(t));
+  } else {
+    transport_ = std::make_unique<SerialTransport>(WaitMode::EventLoop);
+  }
+  immagini_ = std::make_unique<Immagini>();
+  dialogs_ = std::make_unique<QtDialogs>(s_, [this]() -> QWidget* { return communication_.get(); });
+  spia_ = std::make_unique<SpiaComunicazione>(s_, w_.communication);
+  spia_->changed = [this] { Spia(); };
+  link_ = std::make_unique<Link>(s_, *transport_, *dialogs_, *spia_);
+  ctx_ = std::make_unique<Context>(Context{s_, w_, *link_, *dialogs_});
+
+  communication_ = std::make_unique<CommunicationView>(*this);
+  program_ = std::make_unique<ProgramView>(*this);
+  lang_ = std::make_unique<LangView>(*this);
+  oper_ = std::make_unique<OperView>(*this);
+  about_ = std::make_unique<AboutView>(*this);
+  misura_ = std::make_unique<SegnapostoView>(*this, Schermo::frm_misura, kTestoMisura);
+  switch_ = std::make_unique<SegnapostoView>(*this, Schermo::frm_switch, kTestoSwitch);
+}
+
+Desktop::~Desktop() {
+  if (clessidra_) QApplication::restoreOverrideCursor();
+  if (link_) link_->ClosePort();
+}
+
+QWidget& Desktop::Misura() { return *misura_; }
+QWidget& Desktop::Switch() { return *switch_; }
+
+void Desktop::Avvia() {
+  // The placement puts the programming window under the main window: give
+  // the start-up the main window's real height, title bar included.
+  communication_->Rendi();
+  communication_->adjustSize();
+  const int altezza =
+      communication_->sizeHint().height() + communication_->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  w_.communication.finestre[Schermo::communication].Height = altezza * kTwipsPerPixel;
+
+  Main(*ctx_);
+  if (!opzioni_.porta.empty()) w_.communication.cmb_Porta.SetText(opzioni_.porta);
+  Aggiorna();
+
+  if (opzioni_.connetti) {
+    QTimer::singleShot(0, communication_.get(), [this] {
+      Esegui([](Context& c) {
+        c.w.communication.Check1.Value = true;
+        Check1_Click(c);
+      });
+    });
+  }
+}
+
+void Desktop::Esegui(const std::function<void(Context&)>& handler) {
+  if (!handler || !ctx_) return;
+  // Once the program is ending only the handlers still running finish.
+  if (s_.InUscita) return;
+  ++profondita_;
+  handler(*ctx_);
+  --profondita_;
+  Aggiorna();
+  FineSeUscita();
+}
+
+void Desktop::Aggiorna() {
+  communication_->Rendi();
+  program_->Rendi();
+  lang_->Rendi();
+  oper_->Rendi();
+  about_->Rendi();
+  misura_->Rendi();
+  switch_->Rendi();
+  Spia();
+}
+
+void Desktop::Spia() {
+  communication_->RendiSpia();
+  const bool occupato = w_.communication.Occupato;
+  if (occupato != clessidra_) {
+    if (occupato)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+    clessidra_ = occupato;
+  }
+}
+
+void Desktop::FineSeUscita() {
+  // A transaction that was running when Exit was chosen still unwinds
+  // (the port is closed, so it ends at once); the event loop ends after it.
+  if (!s_.InUscita || profondita_ > 0 || finito_) return;
+  finito_ = true;
+  QCoreApplication::quit();
+}
+
+bool Desktop::Chiudi(Schermo schermo) {
+  if (s_.InUscita) return true;
+  bool chiude = false;
+  Esegui([&chiude, schermo](Context& c) { chiude = Form_QueryUnload(c, schermo); });
+  return chiude;
+}
+
+}  // namespace korventa::qt

@@ -1,0 +1,108 @@
+// The desktop program: owns the program-wide state, the window models, the
+// link and the views, runs the start-up and routes every user action to the
+// models' handlers, repainting the windows afterwards.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "qt/app/pictures.h"
+#include "qt/app/qt_dialogs.h"
+
+class QWidget;
+class QCloseEvent;
+
+namespace korventa::qt {
+
+class CommunicationView;
+class ProgramView;
+class LangView;
+class OperView;
+class AboutView;
+class SegnapostoView;
+
+struct OpzioniDesktop {
+  // Connect every port opened to the built-in simulated converter of this
+  // model (a model code, optionally followed by simulator options:
+  // "PLV7110A,baud=0").
+  std::string simula;
+  // Port preselected in the main window (an entry "COMn" or a device path).
+  std::string porta;
+  // Tick "Open Com" as soon as the main window shows.
+  bool connetti = false;
+  bool aiuto = false;
+};
+
+// Parses the command line (without the program name). nullopt and a reason
+// for an unknown option or a missing value.
+std::optional<OpzioniDesktop> LeggiOpzioni(const std::vector<std::string>& args, std::string& errore);
+std::string UsoDesktop();
+
+class Desktop {
+ public:
+  // Builds the transport the options ask for; `errore` says why when that
+  // fails (then Valido() is false).
+  Desktop(const OpzioniDesktop& opzioni, std::string& errore);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  bool Valido() const { return link_ != nullptr; }
+
+  // Start-up: Main, the port option, the first painting; then "Open Com"
+  // when asked for, once the event loop runs.
+  void Avvia();
+
+  // Runs a handler of a window model and repaints every window. Handlers
+  // may nest (a transaction services events while it waits); the program
+  // ends only when the outermost one has returned.
+  void Esegui(const std::function<void(Context&)>& handler);
+  // Repaints every window from its model.
+  void Aggiorna();
+  // A window's close box. Returns true when the window may really close.
+  bool Chiudi(Schermo schermo);
+
+  Context& Ctx() { return *ctx_; }
+  const Immagini& Immagini_() const { return *immagini_; }
+  Transport& Trasporto() { return *transport_; }
+
+  CommunicationView& Principale() { return *communication_; }
+  ProgramView& Programma() { return *program_; }
+  LangView& Lingue() { return *lang_; }
+  OperView& Operatore() { return *oper_; }
+  AboutView& About() { return *about_; }
+  QWidget& Misura();
+  QWidget& Switch();
+
+ private:
+  void Spia();
+  void FineSeUscita();
+
+  OpzioniDesktop opzioni_;
+  ProgramState s_;
+  Windows w_;
+  std::unique_ptr<Transport> transport_;
+  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<SpiaComunicazione> spia_;
+  std::unique_ptr<Link> link_;
+  std::unique_ptr<Context> ctx_;
+  std::unique_ptr<Immagini> immagini_;
+
+  std::unique_ptr<CommunicationView> communication_;
+  std::unique_ptr<ProgramView> program_;
+  std::unique_ptr<LangView> lang_;
+  std::unique_ptr<OperView> oper_;
+  std::unique_ptr<AboutView> about_;
+  std::unique_ptr<SegnapostoView> misura_;
+  std::unique_ptr<SegnapostoView> switch_;
+
+  int profondita_ = 0;       // handlers running, nested
+  bool clessidra_ = false;   // the hourglass pointer is on
+  bool finito_ = false;      // the event loop has been told to end
+};
+
+}  // namespace korventa::qt
