@@ -21,8 +21,9 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"identify", &CmdIdentify, true, "identify                         identify the connected device and its model"},
       {"read", &CmdRead, true,
-       "read [--json]                    read the configuration as the main window's read does and print it\n"
-       "                                   (--json: device, form values with visibility, memory bytes)"},
+       "read [--json] [--save FILE.DST]  read the configuration as the main window's read does and print it\n"
+       "                                   (--json: device, form values with visibility, memory bytes;\n"
+       "                                   --save: also store it in a configuration file)"},
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
       {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
       {"write", &CmdWrite, true,

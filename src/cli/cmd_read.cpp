@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "config/form_fields.h"
 #include "config/read_config.h"
+#include "files/config_file.h"
 
 namespace korventa::cli {
 
@@ -144,9 +145,13 @@ int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& e
 
 int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
   bool asJson = false;
-  for (const auto& a : args) {
+  std::string saveAs;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     if (a == "--json") {
       asJson = true;
+    } else if (a == "--save" && i + 1 < args.size() && !args[i + 1].empty()) {
+      saveAs = args[++i];
     } else {
       err << "korventa-cli: read: unexpected argument " << a << '\n';
       return kExitUsage;
@@ -166,6 +171,11 @@ int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
     default:
       err << "korventa-cli: read: the configuration could not be read\n";
       return kExitComm;
+  }
+  if (!saveAs.empty()) {
+    // As File > Save as would store the programming window's values.
+    s.dialogs.saveName = saveAs;
+    if (!SaveConfigFile(c, true)) return kExitFile;
   }
   if (asJson) {
     json::Value doc = json::Value::Object();

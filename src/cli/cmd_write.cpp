@@ -9,6 +9,7 @@
 #include "app/json.h"
 #include "cli/commands.h"
 #include "config/form_fields.h"
+#include "config/program_window.h"
 #include "config/read_config.h"
 #include "config/write_config.h"
 #include "files/config_file.h"
@@ -141,6 +142,7 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
   }
 
   Context ctx = s.ctx();
+  if (!ctx.w.frm_program.Caricato) FrmProgram_Load(ctx.s, ctx.w.frm_program);
   s.dialogs.ResetRetries();
   switch (ReadEprom(ctx)) {
     case kLetturaOk:
