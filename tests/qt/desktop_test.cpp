@@ -17,7 +17,9 @@
 
 #include <memory>
 
+#include "app/state.h"
 #include "qt/app/desktop.h"
+#include "qt/app/qt_dialogs.h"
 #include "qt/views/communication_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
@@ -205,6 +207,24 @@ class DesktopTest : public QObject {
     d->Principale().Azione(d->Ctx().w.communication.mnu_Help_About)->trigger();
     QVERIFY(a.isVisible());
     QCOMPARE(a.lbl_Link(1)->text(), QString("MT_ITA_GANU_KORVENTA_0114R00.pdf"));
+  }
+
+  void DialogsFiltersAndAnswersWithoutAnyone() {
+    // The file dialog's filters: the patterns from the entries, in both
+    // letter cases, whatever brackets the label already carries.
+    const QStringList filtri = FiltriQt({{"(*.DST)", "*.DST"}, {"  (*.*)", "*.*"}});
+    QCOMPARE(filtri, QStringList({"*.DST (*.DST *.dst)", "*.* (*.*)"}));
+    QCOMPARE(FiltriQt({{"Images", "*.png"}}), QStringList({"Images (*.png *.PNG)"}));
+
+    // While the program ends no box is shown, and the answer stops.
+    ProgramState s;
+    s.InUscita = true;
+    QtDialogs dialogs(s, [] { return nullptr; });
+    QCOMPARE(dialogs.MsgBox("?", Buttons::RetryCancel, Icon::Error, "t"), Answer::Cancel);
+    QCOMPARE(dialogs.MsgBox("?", Buttons::Ok, Icon::None, "t"), Answer::Ok);
+    QCOMPARE(dialogs.MsgBox("?", Buttons::AbortRetryIgnore, Icon::None, "t"), Answer::Abort);
+    QCOMPARE(dialogs.MsgBox("?", Buttons::YesNo, Icon::None, "t"), Answer::No);
+    QVERIFY(!dialogs.OpenFileName(FileDialogRequest{}));
   }
 
   void ExitEndsEverything() {
