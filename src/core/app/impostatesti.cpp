@@ -192,11 +192,12 @@ bool ImpostaTesti(Context& c) {
   MainWindow(c);
   // 3. Programming window: captions, then the frames of the model. The
   // model line of variants 2 to 6 comes from memory byte 4, so the model is
-  // recognised first; a failed read stops the set-up here.
+  // recognised first (the read of step 5, done once). When that read fails
+  // the frames that need the line keep their state and the set-up stops.
   ProgramCaptions(s, c.w.frm_program);
   const Riconoscimento r = RiconosciModello(c);
+  VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
   if (!r.letto) return false;
-  VisibilitaProgramma(s, c.w.frm_program, r.indice);
   // 4. The measurement and switch windows take their captions and frames
   // for the model here, once they have window models.
   // 5. The model labels of the main window.

@@ -15,8 +15,9 @@ namespace korventa {
 // the model labels; icons, flag and port check box caption; about window.
 // For variants 2 to 6 the model line decides part of the programming
 // window's frames, so the model is recognised (memory byte 4 read) before
-// those frames are set. Returns false when that read fails: the set-up stops
-// there, the model labels and everything after them keep their state.
+// those frames are set. Returns false when that read fails: the frames that
+// depend on the line, the model labels and everything after them keep their
+// state.
 bool ImpostaTesti(Context& c);
 
 // The programming window's frames for the variant in s.CodVariante and,
