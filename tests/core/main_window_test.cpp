@@ -147,6 +147,11 @@ TEST_F(MainWindowFixture, OpenComReadsTheDeviceTwiceAndShowsTheProgrammingWindow
   Tick(false);
   EXPECT_FALSE(link->PortOpen());
   EXPECT_EQ(m.Check1.Caption, "Apri Com");
+
+  // A device path typed into the selector is opened as it is.
+  m.cmb_Porta.SetText("/dev/ttyUSB0");
+  Tick(true);
+  EXPECT_EQ(transport->Port(), "/dev/ttyUSB0");
 }
 
 TEST_F(MainWindowFixture, PortThatCannotBeOpenedReportsInUse) {
