@@ -108,8 +108,9 @@ class Writer {
     return false;
   }
 
-  // The PLV7110A/7120A/7210A/7220A share one cold junction: channel B can
-  // only compensate internally when channel A is a thermocouple that does.
+  // On the "A" models (7110A, 7120A, 7210A, 7220A) channel B can only
+  // compensate a thermocouple internally when channel A is a thermocouple
+  // compensated internally too.
   bool RegolaVariante2() {
     if (!Famiglia12() || Variante() != 2 || s_.NumCanali1 < 1) return true;
     if (!IsTermocoppia(TipoDaTesto(s_, f_.cmb_Prog_In[1])) || !f_.opt_CJC[3].Value) return true;
@@ -177,7 +178,7 @@ class Writer {
     DatiCanale& rec = s_.Canali[c];
     const std::string canale = PrefissoCanale(ch);
 
-    // 1. Single-input models and the doubler take channel A's input.
+    // Single-input models and the doubler take channel A's input.
     const bool daCanaleA = f_.chk_Doubler.Value || v == 0 || v == 7 || v == 8 || v == 9;
     const int code = TipoDaTesto(s_, f_.cmb_Prog_In[daCanaleA ? 0 : c]);
     if (daCanaleA) {
@@ -186,7 +187,7 @@ class Writer {
     }
     codici_[c] = code;
 
-    // 2. Input limits, in the units the boxes show. Only temperature types
+    // Input limits, in the units the boxes show. Only temperature types
     // are ever shown in Fahrenheit; a stale flag on another type must not
     // turn its mV or ohm into degrees.
     if (v == 6 && ch == 1) s_.GradiF[1] = s_.GradiF[0];
@@ -203,11 +204,11 @@ class Writer {
     const std::string soggettoIn = canale + Testo(s_, kTxtValoriIngresso);
     if (!ControllaLimiti(soggettoIn, TagsRange(max, min, limMax, limMin, span))) return false;
 
-    // 3. Decimals of the stored range.
+    // Decimals of the stored range.
     rec.DecIn = static_cast<std::uint8_t>(v == 7 ? DecimaliFrequenza(max) : tipo.Decimali);
     rec.TipoIn = static_cast<std::uint8_t>(code);
 
-    // 4./5. Input byte.
+    // Input byte.
     long ingresso = 0;
     if (v == 7) {
       const int sensore = std::clamp(f_.cmb_Freq_Type.ListIndex, 0, 7);
@@ -221,7 +222,7 @@ class Writer {
     Append(ch, ingresso);
     if (v == 0 || v == 8 || v == 9) Append(1, ingresso);
 
-    // 6. Options byte. The fields are bits of their own: they are combined
+    // Options byte. The fields are bits of their own: they are combined
     // so that one can never carry into the next.
     const int funzione = Scelta(f_.opt_funz, 3 * c, 3);
     long opzioni = funzione;
@@ -231,7 +232,7 @@ class Writer {
     rec.Funzione = static_cast<std::uint8_t>(funzione);
     Append(3 + 2 * ch, opzioni);
 
-    // 7. The physical values of the two-input model.
+    // The physical values of the two-input model.
     if (v == 5 && ch == 0) {
       DatiCanale& a = s_.Canali[0];
       DatiCanale& b = s_.Canali[1];
@@ -258,7 +259,7 @@ class Writer {
       Append(146, ritardo);
     }
 
-    // 8. Bit 6 of the output byte belongs to the device on the models
+    // Bit 6 of the output byte belongs to the device on the models
     // without trips: read it so the write hands it back unchanged.
     long conservato = 0;
     if (!(Famiglia12() && (v == 0 || v == 7 || v == 8 || v == 9))) {
@@ -271,7 +272,7 @@ class Writer {
       conservato = letto[0] & 64;
     }
 
-    // 9. Output limits.
+    // Output limits.
     const int uscita = UscitaDaTesto(s_, f_.cmb_Prog_Out[c]);
     const TipoUscita& tu = s_.TipiUscita[static_cast<std::size_t>(uscita)];
     const double outMax = Val(f_.txt_Output_max[c].Text);
@@ -280,7 +281,7 @@ class Writer {
     if (!ControllaLimiti(soggettoOut, TagsRange(outMax, outMin, tu.Max, tu.Min, tu.SpanMin))) return false;
     rec.TipoOut = static_cast<std::uint8_t>(uscita);
 
-    // 10. Output byte.
+    // Output byte.
     long out = conservato | uscita;
     if (f_.chk_Doubler.Value) out |= 32;
     if (f_.chk_Doubler.Value || v == 0 || v == 8 || v == 9) {
@@ -306,7 +307,7 @@ class Writer {
     }
     Append(4 + 2 * ch, out);
 
-    // 11. Frequency input with the "Volt" sensor and no 50 Hz filter.
+    // Frequency input with the "Volt" sensor and no 50 Hz filter.
     if (v == 7 && ingresso == 6) {
       const double aux = Val(f_.txt_aux_freq.Text);
       const long vaux = Round(aux);
@@ -329,7 +330,7 @@ class Writer {
       AppendWord(53, wf);
     }
 
-    // 12. Range block: words of value * 10^DecIn (in degrees Celsius),
+    // Range block: words of value * 10^DecIn (in degrees Celsius),
     // outputs in thousandths of mA or V. Words are unsigned on the PLV7300.
     const int base = ch == 0 ? 20 : 12;
     const double inMax = far ? FtoCValue(max) : max;
@@ -356,7 +357,7 @@ class Writer {
     AppendWord(base + 4, wOutMax);
     AppendWord(base + 6, wOutMin);
 
-    // 13. Cold-junction offset: a signed byte in tenths of a degree Celsius.
+    // Cold-junction offset: a signed byte in tenths of a degree Celsius.
     double offset = Val(f_.txt_offset[c].Text);
     const double offsetBox = offset;
     if (far) offset = DiffFtoCValue(offset);
@@ -367,7 +368,7 @@ class Writer {
       return false;
     Append(7 + ch, decimi < 0 ? decimi + 256 : decimi);
 
-    // 14. Over-range tolerance of both channels in one byte.
+    // Over-range tolerance of both channels in one byte.
     if (ch == 0) {
       const int a = std::clamp(f_.cmb_OverRange[0].ListIndex, 0, 3);
       const int b = std::clamp(f_.cmb_OverRange[1].ListIndex, 0, 3);
@@ -436,8 +437,8 @@ class Writer {
       const int base = v == 0 ? 10 + 6 * t : 28 + 6 * t;
       AppendFloat(base, hc);
       AppendFloat(base + 3, lc);
-      // Trip delay: tenths of a second in steps of 0.75 on the PLV7100,
-      // whole seconds on the PLV7300.
+      // Trip delay: steps of 1/7.5 s on the PLV7100, whole seconds on the
+      // PLV7300.
       const double secondi = Val(f_.txt_soglia_Delay[0].Text);
       const long byte = v == 0 ? Round(secondi * 10 * 0.75) : Round(secondi);
       if (!Memorizzabile(byte, 0, 255, soggetto + " (Delay)", secondi, v == 0 ? 7.5 : 1)) return false;
