@@ -255,6 +255,7 @@ TEST_F(WriteFixture, RefusalsSendNothing) {
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Refused);
   EXPECT_EQ(Asked(), Texts{"Device Changed"});
   EXPECT_EQ(s.CodVariante, 0);
+  EXPECT_TRUE(writes.empty());
 
   Connected(0, "Tc K", "1300", "-200");
   product = s.CodProdotto = 13;
