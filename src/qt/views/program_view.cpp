@@ -408,6 +408,8 @@ ProgramView::ProgramView(Desktop& d) : d_(d) {
   v->addWidget(principale);
 
   v->addWidget(PaginaAlgebrica(this));
+  // A window taller than its page keeps the spare room below the controls.
+  v->addStretch(1);
 }
 
 void ProgramView::Rendi() {
