@@ -6,22 +6,14 @@
 #include <sstream>
 
 #include "cli/app.h"
+#include "cli/run_cli.h"
 
 using namespace korventa::cli;
 
 namespace {
 
-struct Run {
-  int rc;
-  std::string out;
-  std::string err;
-};
-
-Run Cli(std::vector<std::string> args, TransportFactory factory = &VirtualSimulatedTransport) {
-  std::ostringstream out, err;
-  int rc = RunCli(args, out, err, factory);
-  return {rc, out.str(), err.str()};
-}
+using korventa::test::Cli;
+using korventa::test::CliRun;
 
 std::unique_ptr<korventa::Transport> NoFactory(const GlobalOptions&, std::string& error) {
   error = "no such port";

@@ -10,6 +10,7 @@
 
 #include "app/json.h"
 #include "cli/app.h"
+#include "cli/run_cli.h"
 #include "config/form_fields.h"
 
 using namespace korventa;
@@ -17,17 +18,8 @@ using namespace korventa::cli;
 
 namespace {
 
-struct CliRun {
-  int rc;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  int rc = RunCli(args, out, err, &VirtualSimulatedTransport);
-  return {rc, out.str(), err.str()};
-}
+using korventa::test::Cli;
+using korventa::test::CliRun;
 
 json::Value ReadJson(const std::vector<std::string>& sim) {
   std::vector<std::string> args;

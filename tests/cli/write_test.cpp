@@ -10,6 +10,7 @@
 
 #include "app/json.h"
 #include "cli/app.h"
+#include "cli/run_cli.h"
 #include "files/dst_record.h"
 
 using namespace korventa;
@@ -18,17 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-  int rc;
-  std::string out;
-  std::string err;
-};
-
-Run Cli(std::vector<std::string> args, TransportFactory factory = &VirtualSimulatedTransport) {
-  std::ostringstream out, err;
-  int rc = RunCli(args, out, err, factory);
-  return {rc, out.str(), err.str()};
-}
+using korventa::test::Cli;
+using korventa::test::CliRun;
 
 // The simulated converter with its "$W" frames tampered with: the byte for
 // one address silently not stored, or the port failing after some writes.
