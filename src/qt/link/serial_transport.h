@@ -37,8 +37,8 @@ enum class WaitMode {
 // The name QSerialPort is given for a port name the user chose. "COM1" to
 // "COM16" (the entries of the port selector, any letter case) are the first
 // sixteen serial ports of the machine: /dev/ttyS0 to /dev/ttyS15 on Linux,
-// themselves on Windows. Every other name, such as /dev/ttyUSB0 or
-// /dev/pts/7, is used as it is.
+// COM1 to COM16 on Windows, unchanged elsewhere. Every other name, such as
+// /dev/ttyUSB0, /dev/pts/7 or COM17, is used as it is.
 std::string SystemPortName(const std::string& name);
 
 class SerialTransport final : public Transport {
