@@ -10,15 +10,15 @@ namespace korventa::cli {
 std::unique_ptr<Transport> SimulatedTransport(const GlobalOptions& options, bool virtualClock, std::string& error) {
   sim::SimOptions sim;
   sim.clock = virtualClock ? sim::ClockMode::Virtual : sim::ClockMode::RealTime;
-  std::string spec = options.simulate;
+  std::string optionText = options.simulate;
   for (const auto& opt : options.simArgs) {
     if (opt == "virtual-clock") {
       sim.clock = sim::ClockMode::Virtual;
       continue;
     }
-    spec += "," + opt;
+    optionText += "," + opt;
   }
-  if (!sim::ParseSimOptionString(spec, sim, error)) return nullptr;
+  if (!sim::ParseSimOptionString(optionText, sim, error)) return nullptr;
   return sim::MakeSimTransport(sim, error);
 }
 
