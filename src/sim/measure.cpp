@@ -1,38 +1,194 @@
 #include "sim/measure.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 #include "sim/device_types.h"
+#include "sim/sample_tables.h"
 
 namespace korventa::sim {
 
 namespace {
 
 constexpr double kSweepPeriod = 20.0;  // seconds
+// How far the output stage drives beyond its range before it saturates,
+// as a share of the range.
+constexpr double kOverDrive = 0.1;
 
-struct ChannelConfig {
-  double inMin, inMax, outMin, outMax;
-  int function;
-  bool current;
+std::size_t U(int i) { return static_cast<std::size_t>(i); }
+
+bool In(int v, std::initializer_list<int> set) {
+  return std::find(set.begin(), set.end(), v) != set.end();
+}
+
+struct OutputRange {
+  double min, max;
 };
 
-ChannelConfig ReadChannel(const DeviceIdentity& id, const MemoryBank& m, int c) {
+// The output stages: the four of most models and the six of the two-output
+// models (variants 4 and 5).
+OutputRange OutputOf(int type, bool extended) {
+  static constexpr OutputRange kPlain[] = {{0, 20}, {4, 20}, {0, 10}, {0, 5}};
+  static constexpr OutputRange kExtended[] = {{0, 20}, {4, 20}, {0, 10}, {2, 10}, {0, 5}, {1, 5}};
+  if (extended) return type >= 0 && type < 6 ? kExtended[type] : OutputRange{0, 0};
+  return type >= 0 && type < 4 ? kPlain[type] : OutputRange{0, 0};
+}
+
+double P10(int d) { return std::pow(10.0, d); }
+
+// The table list as the program receives it from "$S": stored span word,
+// span table, stored zero word, zero table.
+std::vector<double> TableList(const DeviceIdentity& id, const MemoryBank& m, int askCode) {
+  const SampleTables t = MakeSampleTables(id.variant, askCode);
+  const bool sgn = WordsSigned(id.variant);
+  const int stored = 4 * askCode + mem::kStoredDefaults;
+  std::vector<double> list;
+  list.push_back(static_cast<double>(GetWord(m, stored, sgn)));
+  for (long w : t.span) list.push_back(static_cast<double>(sgn ? static_cast<std::int16_t>(w) : static_cast<std::uint16_t>(w)));
+  list.push_back(static_cast<double>(GetWord(m, stored + 2, sgn)));
+  for (long w : t.zero) list.push_back(static_cast<double>(sgn ? static_cast<std::int16_t>(w) : static_cast<std::uint16_t>(w)));
+  return list;
+}
+
+std::optional<double> Entry(const std::vector<double>& t, int k) {
+  if (k < 0 || k >= static_cast<int>(t.size())) return std::nullopt;
+  return t[U(k)];
+}
+
+ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const std::array<std::uint8_t, 4>& dip,
+                           int ch, int code) {
   const int v = id.variant;
-  const std::uint8_t outByte = m[static_cast<std::size_t>(mem::kOutputA + 2 * c)];
-  const int code = m[static_cast<std::size_t>(mem::kInputA + c)] & 0x1F;
-  const double scale = std::pow(10.0, RangeDecimals(v, code, outByte));
+  const bool f12 = id.product == 12;
+  const int d0 = dip[0], d1 = dip[1], d2 = dip[2];
+  const int bank = ch == 0 ? d0 : d1;
+  ActiveChannel a;
+  a.fromSwitches = true;
+  if (f12) {
+    if (v == 3 || v == 6) code += 15;
+    if (v == 6 && code == 18) code = 32;
+    if (v == 7) code = 33;
+    if (v == 4 || v == 5) code = (bank & 0x08) ? 4 : 5;
+  }
+  a.code = code;
+  a.decimals = v == 7 ? (d1 & 0xC0) / 64 : InputType(code).decimals;
+  const int askCode = v == 7 ? 1 : (v == 6 && code == 32 ? 18 : code);
+
+  // Position 0 of the switches that pick the span and the zero stands for
+  // the two stored words.
+  bool storedSpan = false, storedZero = false;
+  if (In(v, {1, 2, 3, 6})) {
+    storedSpan = storedZero = (d0 & 0xF0) == 0;
+  } else if (In(v, {4, 5})) {
+    storedSpan = storedZero = (bank & 0x0F) == 0;
+  } else if (v == 0) {
+    storedSpan = (d1 & 0xFC) == 0;
+    storedZero = (d2 & 0x0F) == 0;
+  } else if (v == 8) {
+    storedSpan = storedZero = (d0 & 0xF0) == 0 && (d1 & 0x01) == 0;
+  }
+
+  if (!(storedSpan && storedZero)) {
+    if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) a.decimals = 1;
+    const std::vector<double> t = TableList(id, m, askCode);
+    if (In(v, {1, 2, 3, 6})) {
+      if (auto x = Entry(t, d1 & 0x3F)) a.inMax = *x / P10(a.decimals);
+      if (auto x = Entry(t, 64 + (d0 & 0xF0) / 16)) a.inMin = *x / P10(a.decimals);
+    } else if (In(v, {4, 5})) {
+      int k = 2 * (bank & 0x0F);
+      if (k >= 16) k += 3;
+      if (auto x = Entry(t, k)) a.inMax = *x / P10(a.decimals);
+      if (auto x = Entry(t, k - 1)) a.inMin = *x / P10(a.decimals);
+    } else if (In(v, {0, 7, 8})) {
+      // Millivolt tables with one decimal, the 10 V table with one decimal
+      // less than the type; the stored word at a table's head with one more.
+      const double p = P10((v == 0 || v == 8) && (code == 1 || code == 2) ? 1 : a.decimals);
+      auto value = [&](int index, int field) -> std::optional<double> {
+        auto x = Entry(t, index);
+        if (!x) return std::nullopt;
+        double r = *x / p;
+        if (code == 4) r *= 10;
+        if (field == 0) r /= 10;
+        return r;
+      };
+      if (!storedSpan) {
+        const int field = v == 7 ? (d1 & 0x3F) : (d1 & 0xFC) / 4;
+        if (auto x = value(field, field)) a.inMax = *x;
+      }
+      if (!storedZero) {
+        std::optional<double> x;
+        if (v == 0) x = value(64 + (d2 & 0x0F), d2 & 0x0F);
+        if (v == 7) x = value(65, 1);
+        if (v == 8) x = value(64 + (d0 & 0xF0) / 16, (d0 & 0xF0) / 16);
+        if (x) a.inMin = *x;
+      }
+    }
+  }
+  if (storedSpan || storedZero) {
+    const int address = 4 * askCode + mem::kStoredDefaults;
+    if (address >= 0 && address + 4 <= 256) {
+      const bool sgn = WordsSigned(v);
+      const double p = P10(a.decimals);
+      if (storedSpan) a.inMax = static_cast<double>(GetWord(m, address, sgn)) / p;
+      if (storedZero) a.inMin = static_cast<double>(GetWord(m, address + 2, sgn)) / p;
+      if (v == 6 && code == 32) {
+        a.inMax /= 10;
+        a.inMin /= 10;
+      }
+    }
+  }
+
+  a.outputType = m[U(mem::kOutputA + 2 * ch)] & 0x03;
+  if (In(v, {4, 5})) {
+    a.outputType = (bank & 0xE0) / 32;
+    a.extendedOutput = true;
+  } else if (In(v, {2, 3, 6})) {
+    a.outputType = (d1 & 0xC0) / 64;
+  } else if (In(v, {0, 1})) {
+    a.outputType = ch == 0 ? (d0 & 0xC0) / 64 : d1 & 0x03;
+  } else if (v == 7) {
+    a.outputType = (d2 & 0x0C) / 4;
+  }
+  const OutputRange r = OutputOf(a.outputType, a.extendedOutput);
+  a.outMin = r.min;
+  a.outMax = r.max;
+  // The option switch of the two-output models reverses the output.
+  if (a.extendedOutput && (bank & 0x10)) std::swap(a.outMin, a.outMax);
+  a.function = 0;
+  a.current = a.outputType <= 1;
+  return a;
+}
+
+ActiveChannel FromMemory(const DeviceIdentity& id, const MemoryBank& m, int ch) {
+  const int v = id.variant;
+  const bool f12 = id.product == 12;
+  ActiveChannel a;
+  int code = m[U(mem::kInputA + ch)] & 0x1F;
+  if (f12 && v == 6 && code == 18) code = 32;
+  if (f12 && v == 7) code = 33;
+  a.code = code;
+  const std::uint8_t outByte = m[U(mem::kOutputA + 2 * ch)];
+  a.decimals = v == 7 ? (m[mem::kOutputA] & 0x0C) / 4 : InputType(code).decimals;
+  const double p = P10(a.decimals);
   const bool sgn = WordsSigned(v);
-  const int block = c == 0 ? mem::kRangeA : mem::kRangeB;
-  ChannelConfig cc{};
-  cc.inMax = static_cast<double>(GetWord(m, block + 0, sgn)) / scale;
-  cc.inMin = static_cast<double>(GetWord(m, block + 2, sgn)) / scale;
-  cc.outMax = static_cast<double>(GetWord(m, block + 4, sgn)) / 1000.0;
-  cc.outMin = static_cast<double>(GetWord(m, block + 6, sgn)) / 1000.0;
-  cc.function = m[static_cast<std::size_t>(mem::kOptionsA + 2 * c)] & 0x07;
-  cc.current = (outByte & 0x03) <= 1;
-  return cc;
+  const int block = ch == 0 ? mem::kRangeA : mem::kRangeB;
+  a.inMax = static_cast<double>(GetWord(m, block + 0, sgn)) / p;
+  a.inMin = static_cast<double>(GetWord(m, block + 2, sgn)) / p;
+  if (v == 6 && code == 32) {
+    a.inMax /= 10;
+    a.inMin /= 10;
+  }
+  a.outMax = static_cast<double>(GetWord(m, block + 4, sgn)) / 1000.0;
+  a.outMin = static_cast<double>(GetWord(m, block + 6, sgn)) / 1000.0;
+  a.outputType = outByte & 0x03;
+  a.current = a.outputType <= 1;
+  // Only these models take the transfer function from memory; the others
+  // work linearly when set up this way.
+  if (f12 && In(v, {0, 4, 5})) a.function = m[U(mem::kOptionsA + 2 * ch)] & 0x07;
+  return a;
 }
 
 // Raw count that makes the client's calibration scaling give output o.
@@ -48,22 +204,129 @@ double RawForOutput(const DeviceIdentity& id, const MemoryBank& m, int c, bool c
   return std::clamp(raw, 0.0, 4095.0);
 }
 
+double SignalValue(const Signal& s, const ActiveChannel& a, double t, int channel) {
+  switch (s.kind) {
+    case Signal::Kind::Steady:
+      return s.low;
+    case Signal::Kind::Ramp: {
+      const double period = s.period > 0 ? s.period : kSweepPeriod;
+      const double frac = t / period - std::floor(t / period);
+      return s.low + frac * (s.high - s.low);
+    }
+    case Signal::Kind::Sine: {
+      const double period = s.period > 0 ? s.period : kSweepPeriod;
+      return (s.low + s.high) / 2 + (s.high - s.low) / 2 * std::sin(2.0 * std::numbers::pi * t / period);
+    }
+    case Signal::Kind::Sweep:
+      break;
+  }
+  const double phase = 2.0 * std::numbers::pi * (t / kSweepPeriod - 0.25 * channel);
+  return a.inMin + (0.5 + 0.4 * std::sin(phase)) * (a.inMax - a.inMin);
+}
+
+bool ParseNumber(std::string_view text, double& out) {
+  std::string s(text);
+  if (s.empty()) return false;
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  if (*first == '+') ++first;
+  auto [end, ec] = std::from_chars(first, last, out);
+  return ec == std::errc() && end == last && std::isfinite(out);
+}
+
 }  // namespace
 
-MeasureSample SweepModel::Sample(const MeasureContext& ctx) {
+bool ParseSignal(std::string_view text, Signal& out, std::string& error) {
+  std::vector<std::string_view> parts;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t colon = text.find(':', from);
+    parts.push_back(text.substr(from, colon == std::string_view::npos ? std::string_view::npos : colon - from));
+    if (colon == std::string_view::npos) break;
+    from = colon + 1;
+  }
+  Signal s;
+  std::vector<double> n;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    double x = 0;
+    if (!ParseNumber(parts[i], x)) {
+      error = "signal \"" + std::string(text) + "\": \"" + std::string(parts[i]) + "\" is not a number";
+      return false;
+    }
+    n.push_back(x);
+  }
+  const std::string_view kind = parts[0];
+  if (kind == "sweep" && n.empty()) {
+    s.kind = Signal::Kind::Sweep;
+  } else if (kind == "steady" && n.size() == 1) {
+    s.kind = Signal::Kind::Steady;
+    s.low = s.high = n[0];
+  } else if ((kind == "ramp" || kind == "sine") && (n.size() == 2 || n.size() == 3)) {
+    s.kind = kind == "ramp" ? Signal::Kind::Ramp : Signal::Kind::Sine;
+    s.low = n[0];
+    s.high = n[1];
+    if (n.size() == 3) {
+      if (!(n[2] > 0)) {
+        error = "signal \"" + std::string(text) + "\": the period must be above 0 seconds";
+        return false;
+      }
+      s.period = n[2];
+    }
+  } else {
+    error = "signal \"" + std::string(text) + "\": expected sweep, steady:V, ramp:LOW:HIGH[:SECONDS] or "
+            "sine:LOW:HIGH[:SECONDS]";
+    return false;
+  }
+  out = s;
+  return true;
+}
+
+std::array<ActiveChannel, 2> ActiveChannels(const DeviceIdentity& id, const MemoryBank& m,
+                                            const std::array<std::uint8_t, 4>& dip) {
+  const int v = id.variant;
+  const int d0 = dip[0], d1 = dip[1];
+  // The input code the switches select; 0 means "set up by memory".
+  int code = 0;
+  switch (v) {
+    case 0: case 1: code = d0 & 0x1F; break;
+    case 2: case 3: case 4: case 5: case 6: code = d0 & 0x0F; break;
+    case 7: code = d1; break;
+    case 8: case 9: code = (d0 & 0x0F) + ((d1 & 0x01) ? 0x10 : 0); break;
+    default: break;
+  }
+  std::array<int, 2> codes{code, code};
+  if (v == 5) codes = {d0 & 0x0F, d1 & 0x0F};
+  std::array<ActiveChannel, 2> out{};
+  for (int ch = 0; ch < 2; ++ch)
+    out[U(ch)] = codes[U(ch)] != 0 ? FromSwitches(id, m, dip, ch, codes[U(ch)]) : FromMemory(id, m, ch);
+  return out;
+}
+
+bool HasSecondOutput(const DeviceIdentity& id) {
+  const int v = id.variant;
+  if (id.product != 12) return false;
+  if (v == 1 || v == 5) return true;
+  // The PLV7110 lines (line bits 0x60) have one output.
+  return v >= 2 && v <= 6 && (id.lineBits & 0x60) != 0x60;
+}
+
+SignalModel::SignalModel(std::array<Signal, 2> inputSignals) : signals_(inputSignals) {}
+
+MeasureSample SignalModel::Sample(const MeasureContext& ctx) {
   MeasureSample s;
   const auto& m = ctx.memory;
+  const auto channels = ActiveChannels(ctx.id, m, ctx.dip);
+  s.inputCodeA = channels[0].code;
   for (int c = 0; c < 2; ++c) {
-    const ChannelConfig cc = ReadChannel(ctx.id, m, c);
-    const double phase = 2.0 * std::numbers::pi * (ctx.seconds / kSweepPeriod - 0.25 * c);
-    const double frac = 0.5 + 0.4 * std::sin(phase);
-    const double x = cc.inMin + frac * (cc.inMax - cc.inMin);
-    s.input[static_cast<std::size_t>(c)] = std::isfinite(x) ? x : 0.0;
-    const double outFrac = cc.function == 2 ? std::sqrt(frac) : frac;
-    const double o = cc.outMin + outFrac * (cc.outMax - cc.outMin);
-    const auto& forced = ctx.forced[static_cast<std::size_t>(c)];
-    s.outputRaw[static_cast<std::size_t>(c)] =
-        forced ? static_cast<double>(*forced) : RawForOutput(ctx.id, m, c, cc.current, o);
+    const ActiveChannel& a = channels[U(c)];
+    const double x = SignalValue(signals_[U(c)], a, ctx.seconds, c);
+    s.input[U(c)] = std::isfinite(x) ? x : 0.0;
+    double frac = a.inMax != a.inMin ? (s.input[U(c)] - a.inMin) / (a.inMax - a.inMin) : 0.0;
+    frac = std::clamp(std::isfinite(frac) ? frac : 0.0, -kOverDrive, 1.0 + kOverDrive);
+    const double outFrac = a.function == 2 ? std::sqrt(std::max(frac, 0.0)) : frac;
+    const double o = a.outMin + outFrac * (a.outMax - a.outMin);
+    const auto& forced = ctx.forced[U(c)];
+    s.outputRaw[U(c)] = forced ? static_cast<double>(*forced) : RawForOutput(ctx.id, m, c, a.current, o);
   }
 
   if (ctx.id.product == 12 && (ctx.id.variant == 0 || ctx.id.variant == 7)) {
@@ -72,28 +335,40 @@ MeasureSample SweepModel::Sample(const MeasureContext& ctx) {
     const int trips = v0 ? 1 : 2;
     // Variant 0 keeps the trip values of its 10 V and 20 mA inputs scaled by
     // the input's decimals.
-    const int code = m[mem::kInputA] & 0x1F;
+    const int code = channels[0].code;
     const double scale = v0 && (code == 4 || code == 5) ? std::pow(10.0, InputType(code).decimals) : 1.0;
     for (int t = 0; t < trips; ++t) {
       const double high = GetFloat(m, base + 6 * t) / scale;
       const double low = GetFloat(m, base + 6 * t + 3) / scale;
-      const bool onMinimum = (m[static_cast<std::size_t>(mem::kOutputA + 2 * t)] & 0x40) != 0;
+      const bool onMinimum = (m[U(mem::kOutputA + 2 * t)] & 0x40) != 0;
+      // Variant 0 counts its delay in steps of 1/7.5 s, variant 7 in seconds
+      // per trip.
+      const double delay = v0 ? m[mem::kTripDelay] / 7.5 : static_cast<double>(m[U(mem::kTripDelaysV7 + t)]);
       const double x = s.input[0];
-      bool& on = tripped_[static_cast<std::size_t>(t)];
-      if (onMinimum) {
-        if (x < low) on = true;
-        else if (x > high) on = false;
+      bool& on = tripped_[U(t)];
+      auto& pending = pendingSince_[U(t)];
+      const bool beyond = onMinimum ? x < low : x > high;
+      const bool back = onMinimum ? x > high : x < low;
+      if (on) {
+        if (back) on = false;
+        pending.reset();
+      } else if (beyond) {
+        if (!pending) pending = ctx.seconds;
+        if (ctx.seconds - *pending >= delay) {
+          on = true;
+          pending.reset();
+        }
       } else {
-        if (x > high) on = true;
-        else if (x < low) on = false;
+        pending.reset();
       }
       if (on) s.status = static_cast<std::uint8_t>(s.status | (1 << t));
+      if (pending) s.status = static_cast<std::uint8_t>(s.status | (16 << t));
     }
   }
   return s;
 }
 
-std::unique_ptr<MeasureModel> MakeDefaultMeasureModel() { return std::make_unique<SweepModel>(); }
+std::unique_ptr<MeasureModel> MakeDefaultMeasureModel() { return std::make_unique<SignalModel>(); }
 
 std::array<std::uint8_t, 3> EncodeMeasureFloat(double x) {
   if (!std::isfinite(x) || x == 0.0) return {0, 0, 0};
@@ -152,12 +427,17 @@ std::string EncodeMeasureFrame(const MeasureSample& s, const DeviceIdentity& id,
   const int v = id.variant;
   const bool statusLast = id.product == 12 && (v == 0 || v == 7);
   put(2, EncodeMeasureFloat(s.outputRaw[0]));
-  if (statusLast) put(5, EncodeMeasureFloat(s.outputRaw[1]));
-  else put(5, EncodeMeasureFloatWithHigh(s.outputRaw[1], s.status));
+  // The older layout's status byte is the first byte of output B: a model
+  // with a second output sends that output in full (its status bits mean
+  // nothing), the others the status.
+  if (statusLast || HasSecondOutput(id))
+    put(5, EncodeMeasureFloat(s.outputRaw[1]));
+  else
+    put(5, EncodeMeasureFloatWithHigh(s.outputRaw[1], s.status));
   put(8, EncodeMeasureFloat(s.input[0]));
   double value3 = s.input[0];
   if (v == 5) value3 = s.input[1];
-  const int code = memory[mem::kInputA] & 0x1F;
+  const int code = s.inputCodeA ? *s.inputCodeA : memory[mem::kInputA] & 0x1F;
   if (v == 0 && (code == 4 || code == 5)) value3 *= 1000.0;
   put(11, EncodeMeasureFloat(value3));
   m[14] = s.status;

@@ -134,6 +134,13 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
       o.baud = static_cast<int>(n);
     } else if (name == "--rate") {
       if (!real(0.01, 1000, o.rate)) return false;
+    } else if (name == "--signal-a" || name == "--signal-b") {
+      std::string text;
+      if (!value(text)) return false;
+      if (!ParseSignal(text, o.inputSignals[name == "--signal-a" ? 0 : 1], error)) {
+        error = name + ": " + error;
+        return false;
+      }
     } else if (name == "--seed") {
       std::string text;
       if (!value(text)) return false;
@@ -221,6 +228,11 @@ Device:
   --dip A,B,C,D         switch banks, decimal or 0x.. (default all 0; 0,0,4,0
                         on the PLV7300)
   --rate N              measurement frames per second while streaming (default 10)
+  --signal-a SIGNAL     simulated input of channel A, in the units of its input
+  --signal-b SIGNAL     type (°C, mV, Hz ...): sweep (default: 10 % to 90 % of
+                        the range and back in 20 s), steady:V,
+                        ramp:LOW:HIGH[:SECONDS], sine:LOW:HIGH[:SECONDS]
+                        (period 20 s unless given)
 
 Line:
   --baud N              pace bytes at N baud, 10 bit times each (default 0:
@@ -284,6 +296,8 @@ bool MakeConverterConfig(const SimOptions& o, ConverterConfig& out, std::string&
   c.silentAfter = o.faults.silentAfter;
   c.vanishAfter = o.faults.vanishAfter;
   c.model = o.measureModel;
+  const bool sweeps = o.inputSignals[0].kind == Signal::Kind::Sweep && o.inputSignals[1].kind == Signal::Kind::Sweep;
+  if (!c.model && !sweeps) c.model = std::make_shared<SignalModel>(o.inputSignals);
   c.log = o.log;
   out = std::move(c);
   return true;

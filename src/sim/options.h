@@ -29,11 +29,12 @@ struct SimOptions {
   std::optional<std::array<std::uint8_t, 4>> dip;
   int baud = 0;                         // 0: unpaced
   double rate = 10.0;                   // "A" frames per second
+  std::array<Signal, 2> inputSignals{};      // simulated input of channel A and B (default: the sweep)
   FaultOptions faults;
   ClockMode clock = ClockMode::Virtual;  // in-process transport only
   bool stdinExit = false;               // korventa-sim: stop when stdin reaches end of file
   bool help = false;
-  std::shared_ptr<MeasureModel> measureModel;  // default sweep when null
+  std::shared_ptr<MeasureModel> measureModel;  // replaces the signal model when set
   std::function<void(const std::string&)> log;
 };
 

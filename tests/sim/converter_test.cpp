@@ -227,9 +227,10 @@ TEST(Converter, ForcedOutputsAndTripsShowInTheFrames) {
   VirtualConverter dev(ConfigFor("PLV7100"));
   Exchange(dev, p::FrameEnterProgram());
   Exchange(dev, p::FrameValueA(0x0D, 0xAC));  // 3500
-  // Trip A high at 100 °C: the mid-range input trips it.
+  // Trip A high at 100 °C without delay: the mid-range input trips it.
   PutFloat(dev.Bank(0), 10, 100.0);
   PutFloat(dev.Bank(0), 13, 90.0);
+  dev.Bank(0)[8] = 0;
   const std::string f = FirstFrame(dev);
   EXPECT_EQ(Value(f, 2), 3500.0);
   EXPECT_EQ(static_cast<std::uint8_t>(f[14]) & 0x01, 0x01);
