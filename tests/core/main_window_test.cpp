@@ -191,21 +191,32 @@ TEST_F(MainWindowFixture, ViewButtonsToggleTheirWindows) {
 }
 
 TEST_F(MainWindowFixture, MeasureMenuStartAndStopAreNotMirrorImages) {
-  Start(std::make_unique<ScriptedTransport>());
-  // Stop while idle runs the toggle: it starts.
+  StartSimulated("PLV7110A");
+  Tick(true);
+  // The menu is used while the first reading is on screen.
+  w.frm_misura.Aggiornato = [&] {
+    if (w.frm_misura.Letture != 1 || !s.InMisura) return;
+    EXPECT_EQ(m.cmd_start_Picture, 13);
+    // Start while measuring does nothing.
+    mnu_Action_Measure_Start_Click(*c);
+    EXPECT_TRUE(s.InMisura);
+    EXPECT_EQ(m.cmd_start_Picture, 13);
+    // Stop while measuring stops.
+    mnu_Action_Measure_Stop_Click(*c);
+    EXPECT_FALSE(s.InMisura);
+    EXPECT_EQ(m.cmd_start_Picture, 12);
+  };
+  // Stop while idle runs the toggle: it starts (and returns once stopped).
   mnu_Action_Measure_Stop_Click(*c);
-  EXPECT_TRUE(s.InMisura);
-  EXPECT_EQ(m.cmd_start_Picture, 13);
-  // Start while measuring does nothing.
-  mnu_Action_Measure_Start_Click(*c);
-  EXPECT_TRUE(s.InMisura);
-  EXPECT_EQ(m.cmd_start_Picture, 13);
-  // Stop while measuring stops.
-  mnu_Action_Measure_Stop_Click(*c);
+  EXPECT_EQ(w.frm_misura.Esito, EsitoMisura::Fermata);
+  EXPECT_EQ(w.frm_misura.Letture, 1);
   EXPECT_FALSE(s.InMisura);
   EXPECT_EQ(m.cmd_start_Picture, 12);
+  // Start while idle starts.
+  w.frm_misura.Esito = EsitoMisura::Nessuno;
   mnu_Action_Measure_Start_Click(*c);
-  EXPECT_TRUE(s.InMisura);
+  EXPECT_EQ(w.frm_misura.Esito, EsitoMisura::Fermata);
+  EXPECT_EQ(w.frm_misura.Letture, 1);
 }
 
 TEST_F(MainWindowFixture, LanguageSwitchRestoresEveryCaptionByPortState) {
@@ -251,9 +262,13 @@ TEST_F(MainWindowFixture, SecondaryWindowsHideUntilTheProgramEnds) {
   EXPECT_FALSE(Form_QueryUnload(*c, Schermo::frm_program));
   EXPECT_TRUE(F(Schermo::frm_program).Loaded);
 
-  mnu_Action_Measure_Stop_Click(*c);  // measuring
-  // Closing the main window ends the program.
-  EXPECT_TRUE(Form_QueryUnload(*c, Schermo::communication));
+  // Closing the main window while measuring ends the program.
+  bool chiude = false;
+  w.frm_misura.Aggiornato = [&] {
+    if (w.frm_misura.Letture == 1 && s.InMisura) chiude = Form_QueryUnload(*c, Schermo::communication);
+  };
+  mnu_Action_Measure_Stop_Click(*c);
+  EXPECT_TRUE(chiude);
   EXPECT_TRUE(s.InUscita);
   EXPECT_FALSE(s.InMisura);
   EXPECT_FALSE(link->PortOpen());

@@ -8,12 +8,14 @@
 #include "config/program_window.h"
 #include "files/dst_record.h"
 #include "link/link.h"
+#include "measure/frm_misura.h"
 
 namespace korventa {
 
 struct Windows {
   Communication communication;
   FrmProgram frm_program;
+  FrmMisura frm_misura;
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;

@@ -5,6 +5,7 @@
 #include "app/identify.h"
 #include "app/texts.h"
 #include "link/models.h"
+#include "measure/frm_misura.h"
 
 namespace korventa {
 
@@ -199,7 +200,8 @@ bool ImpostaTesti(Context& c) {
   VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
   if (!r.letto) return false;
   // 4. The measurement and switch windows take their captions and frames
-  // for the model here, once they have window models.
+  // for the model here.
+  ImpostaTestiMisura(s, c.w.frm_program, c.w.frm_misura);
   // 5. The model labels of the main window.
   MostraModello(c, r);
   // 6. Icons, language flag, port check box.

@@ -7,6 +7,7 @@
 #include "config/read_config.h"
 #include "config/write_config.h"
 #include "files/config_file.h"
+#include "measure/frm_misura.h"
 
 namespace korventa {
 
@@ -33,14 +34,11 @@ void Mostra(Context& c, Schermo s) {
   ++f.PrimoPiano;
 }
 
-// Live measurement. The measurement window (measure/) owns the loop; until
-// it exists, starting and stopping only raise and lower InMisura, which is
-// all the main window and the reading and writing commands look at.
-// Measurement hook: Cmd_StartRead of the measurement window goes here. It
+// Live measurement: the measurement window (measure/) owns the loop. Start
 // returns when the loop ends and puts the start picture back itself.
-void AvviaMisura(Context& c) { c.s.InMisura = true; }
-// Measurement hook: Cmd_StopRead; the loop notices at its next turn.
-void FermaMisura(Context& c) { c.s.InMisura = false; }
+void AvviaMisura(Context& c) { Cmd_StartRead_Click(c); }
+// Stop: the loop notices after its current wait and sends "SM".
+void FermaMisura(Context& c) { Cmd_StopRead_Click(c); }
 
 }  // namespace
 

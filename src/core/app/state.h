@@ -46,6 +46,13 @@ struct ProgramState {
 
   // Live measurement streaming; reading, writing and other windows clear it.
   bool InMisura = false;
+  // The device's switch banks as ReadDip last returned them, and the first
+  // three as bytes (bit i = switch i + 1, set = "On"). Kept when a read of
+  // the banks fails.
+  std::array<int, 4> DipLetti{};
+  std::uint8_t Dip0 = 0;
+  std::uint8_t Dip1 = 0;
+  std::uint8_t Dip2 = 0;
   // False while lists are being filled: change handlers then do nothing.
   bool EventiAttivi = true;
   // True once the program is ending.

@@ -390,6 +390,9 @@ std::string Link::MeasureTemplate() const {
 std::array<std::uint8_t, 15> Link::ReadMeasure() {
   std::array<std::uint8_t, 15> m{};
   const std::string templ = MeasureTemplate();
+  // Measuring may be stopped while this waits (Stop, or a read that stops it
+  // and talks to the device meanwhile): nobody wants the frame any more.
+  const bool misurando = s_.InMisura;
   for (;;) {
     std::string r = SendAndWait({}, templ, p::kReplyTimeout, p::kModeCr);
     if (r == kErrore) {
@@ -407,6 +410,10 @@ std::array<std::uint8_t, 15> Link::ReadMeasure() {
         if (v == 0 || v == 7) last = 14;
       }
       for (int i = 1; i <= last; ++i) m[static_cast<std::size_t>(i)] = Byte(r, static_cast<std::size_t>(i));
+      return m;
+    }
+    if (misurando && !s_.InMisura) {
+      m[0] = 1;
       return m;
     }
     if (!AskRetry(false)) {

@@ -58,7 +58,8 @@ class Link {
   // success (and the identification globals set); element 0 = 1 on failure.
   std::array<std::uint8_t, 5> ReadProduct();
   // One streamed "A" frame: m(i) for the indexes the family and variant
-  // carry; m(0) = 1 when the user cancelled.
+  // carry; m(0) = 1 when the user cancelled. A time-out after InMisura was
+  // cleared during the wait gives m(0) = 1 without asking.
   std::array<std::uint8_t, 15> ReadMeasure();
   void SendValueA(int v);
   void SendValueB(int v);

@@ -1,0 +1,392 @@
+#include "measure/avvio.h"
+
+#include <cmath>
+#include <utility>
+
+#include "app/context.h"
+#include "app/format.h"
+#include "app/numbers.h"
+#include "config/catalog.h"
+#include "link/codecs.h"
+#include "measure/frm_misura.h"
+
+namespace korventa::misura {
+
+namespace {
+
+std::size_t U(int i) { return static_cast<std::size_t>(i); }
+
+double P10(int d) { return std::pow(10.0, d); }
+
+bool In(int v, std::initializer_list<int> set) {
+  for (int x : set)
+    if (v == x) return true;
+  return false;
+}
+
+// Catalogue entries by code. A code can come straight from a switch bank or
+// a memory byte, so one outside the tables gets an empty entry instead of
+// reading past them.
+const TipoIngresso& Ingresso(const ProgramState& s, int code) {
+  static const TipoIngresso kVuoto{};
+  if (code < 0 || code >= kNumTipiIngresso) return kVuoto;
+  return s.TipiIngresso[U(code)];
+}
+
+struct Uscita {
+  std::string UMis;
+  double Min = 0;
+  double Max = 0;
+};
+
+// The output type of a channel: the two-output models (family 12, variants
+// 4 and 5) use the extended table.
+Uscita TipoUscitaCanale(const ProgramState& s, int code) {
+  const bool estesa = s.CodProdotto == 12 && (s.CodVariante == 4 || s.CodVariante == 5);
+  if (estesa) {
+    if (code < 0 || code >= kNumTipiUscitaEstesa) return {};
+    const auto& t = s.TipiUscitaEstesa[U(code)];
+    return {t.UMis, t.Min, t.Max};
+  }
+  if (code < 0 || code >= kNumTipiUscita) return {};
+  const auto& t = s.TipiUscita[U(code)];
+  return {t.UMis, t.Min, t.Max};
+}
+
+// Table entry k of a sample read, if the reply had it.
+std::optional<double> Voce(const std::vector<int>& t, int k) {
+  if (k < 0 || k >= static_cast<int>(t.size())) return std::nullopt;
+  return static_cast<double>(t[U(k)]);
+}
+
+double Parola(const std::vector<std::uint8_t>& b, int a, bool segno) {
+  if (a < 0 || a + 1 >= static_cast<int>(b.size())) return 0;
+  return static_cast<double>(JoinWord(b[U(a + 1)], b[U(a)], segno));
+}
+
+double Galleggiante(const std::vector<std::uint8_t>& b, int a) {
+  if (a < 0 || a + 2 >= static_cast<int>(b.size())) return 0;
+  return DecodeFloat(b[U(a + 1)], b[U(a)], b[U(a + 2)]);
+}
+
+// Whether the span and the zero come from the two stored words instead of
+// the tables: the selecting switches stand at 0.
+struct ValoriMemorizzati {
+  bool span = false;
+  bool zero = false;
+};
+
+ValoriMemorizzati Memorizzati(const ProgramState& s, int banco) {
+  const int v = s.CodVariante;
+  ValoriMemorizzati m;
+  if (In(v, {1, 2, 3, 6})) {
+    m.span = m.zero = (s.Dip0 & 0xF0) == 0;
+  } else if (In(v, {4, 5})) {
+    m.span = m.zero = (banco & 0x0F) == 0;
+  } else if (v == 0) {
+    m.span = (s.Dip1 & 0xFC) == 0;
+    m.zero = (s.Dip2 & 0x0F) == 0;
+  } else if (v == 8) {
+    m.span = m.zero = (s.Dip0 & 0xF0) == 0 && (s.Dip1 & 0x01) == 0;
+  }
+  return m;
+}
+
+// Range from the sample tables T (input end the span, input start the zero).
+void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int banco, const std::vector<int>& t,
+                    const ValoriMemorizzati& m) {
+  const int v = s.CodVariante;
+  const int code = k.TipoIn;
+  if (In(v, {1, 2, 3, 6})) {
+    const double p = P10(k.DecIn);
+    if (auto x = Voce(t, s.Dip1 & 0x3F)) k.InMax = *x / p;
+    if (auto x = Voce(t, 64 + (s.Dip0 & 0xF0) / 16)) k.InMin = *x / p;
+    return;
+  }
+  if (In(v, {4, 5})) {
+    // The two-channel models keep (zero, span) pairs; the switch nibble
+    // picks the pair, the second table after the stored zero word.
+    int i = 2 * (banco & 0x0F);
+    if (i >= 16) i += 3;
+    const double p = P10(k.DecIn);
+    if (auto x = Voce(t, i)) k.InMax = *x / p;
+    if (auto x = Voce(t, i - 1)) k.InMin = *x / p;
+    return;
+  }
+  if (!In(v, {0, 7, 8})) return;
+  // The PLV7100 and PLV7150 keep their millivolt tables with one decimal
+  // and the 10 V table with one decimal less than the type; a switch field
+  // at 0 picks the stored word at the table's head, which carries one
+  // decimal more than the table.
+  const bool tabellaMV = (v == 0 || v == 8) && (code == 1 || code == 2);
+  const double p = P10(tabellaMV ? 1 : k.DecIn);
+  auto valore = [&](int indice, int campo) -> std::optional<double> {
+    auto x = Voce(t, indice);
+    if (!x) return std::nullopt;
+    double r = *x / p;
+    if (code == kCod10V) r *= 10;
+    if (campo == 0) r /= 10;
+    return r;
+  };
+  if (!m.span) {
+    const int campo = v == 7 ? (s.Dip1 & 0x3F) : (s.Dip1 & 0xFC) / 4;
+    if (auto x = valore(campo, campo)) k.InMax = *x;
+  }
+  if (!m.zero) {
+    std::optional<double> x;
+    if (v == 0) x = valore(64 + (s.Dip2 & 0x0F), s.Dip2 & 0x0F);
+    if (v == 7) x = valore(65, 1);  // the frequency converter's single zero
+    if (v == 8) x = valore(64 + (s.Dip0 & 0xF0) / 16, (s.Dip0 & 0xF0) / 16);
+    if (x) k.InMin = *x;
+  }
+}
+
+// A: the range is set on the switches.
+void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
+  ProgramState& s = c.s;
+  DatiCanale& k = s.Canali[U(ch)];
+  const int v = s.CodVariante;
+  const bool f12 = s.CodProdotto == 12;
+
+  int code = k.TipoIn;
+  if (f12) {
+    if (v == 3 || v == 6) code += 15;
+    if (v == 6 && code == 18) code = kCodRes300K;
+    if (v == 7) code = kCodFreq;
+    if (v == 4 || v == 5) code = (banco & 0x08) ? kCod10V : kCod20mA;
+  }
+  k.TipoIn = static_cast<std::uint8_t>(code);
+  // The frequency converter's divider sits in the top bits of the second bank.
+  k.DecIn = static_cast<std::uint8_t>(v == 7 ? (s.Dip1 & 0xC0) / 64 : Ingresso(s, code).Decimali);
+  // "Res300K" is known to the device as code 18.
+  const bool res300K = v == 6 && code == kCodRes300K;
+  const int codiceDispositivo = res300K ? 18 : code;
+
+  const ValoriMemorizzati m = Memorizzati(s, banco);
+  if (!(m.span && m.zero)) {
+    if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) k.DecIn = 1;
+    const std::vector<int> t = c.link.ReadSamples(v == 7 ? 1 : codiceDispositivo);
+    if (s.ErroreCom) return;
+    RangeDaTabelle(s, k, banco, t, m);
+  }
+  if (m.span || m.zero) {
+    const int indirizzo = 4 * codiceDispositivo + 128;
+    // Only codes up to 31 have stored words in the bank.
+    if (indirizzo < 0 || indirizzo + 4 > 256) return;
+    const auto b = c.link.ReadBytes(0, indirizzo, 4);
+    if (s.ErroreCom) return;
+    const std::vector<std::uint8_t> w(b.begin(), b.begin() + 4);
+    const double p = P10(k.DecIn);
+    if (m.span) k.InMax = Parola(w, 0, s.ConSegno) / p;
+    if (m.zero) k.InMin = Parola(w, 2, s.ConSegno) / p;
+    if (res300K) {
+      k.InMax /= 10;
+      k.InMin /= 10;
+    }
+  }
+
+  // Output type and range from the switches.
+  bool estesa = false;
+  if (In(v, {4, 5})) {
+    k.TipoOut = static_cast<std::uint8_t>((banco & 0xE0) / 32);
+    estesa = true;
+  } else if (In(v, {2, 3, 6})) {
+    k.TipoOut = static_cast<std::uint8_t>((s.Dip1 & 0xC0) / 64);
+  } else if (In(v, {0, 1})) {
+    k.TipoOut = static_cast<std::uint8_t>(ch == 0 ? (s.Dip0 & 0xC0) / 64 : s.Dip1 & 0x03);
+  } else if (v == 7) {
+    k.TipoOut = static_cast<std::uint8_t>((s.Dip2 & 0x0C) / 4);
+  }
+  if (estesa) {
+    const Uscita u = TipoUscitaCanale(s, k.TipoOut);
+    k.OutMin = u.Min;
+    k.OutMax = u.Max;
+    // The option switch reverses the output.
+    if (banco & 0x10) std::swap(k.OutMin, k.OutMax);
+  } else if (k.TipoOut < kNumTipiUscita) {
+    k.OutMin = s.TipiUscita[k.TipoOut].Min;
+    k.OutMax = s.TipiUscita[k.TipoOut].Max;
+  }
+
+  k.Funzione = 0;
+  if (f12 && In(v, {0, 7, 8, 9})) {
+    const auto b = c.link.ReadBytes(0, 0, kByteImmagine);
+    if (s.ErroreCom == 0) immagine = std::vector<std::uint8_t>(b.begin(), b.begin() + kByteImmagine);
+  }
+}
+
+// B: the device is set up by memory.
+void DaMemoria(Context& c, int ch, Immagine42& immagine) {
+  ProgramState& s = c.s;
+  DatiCanale& k = s.Canali[U(ch)];
+  const int v = s.CodVariante;
+  const bool f12 = s.CodProdotto == 12;
+  const auto letti = c.link.ReadBytes(0, 0, kByteImmagine);
+  if (s.ErroreCom) return;
+  const std::vector<std::uint8_t> b(letti.begin(), letti.begin() + kByteImmagine);
+  immagine = b;
+
+  // The doubler: channel B shows channel A's input.
+  if (b[4] & 0x20) c.w.frm_misura.lbl_progIn[1].Visible = false;
+  // Bits 0-4 of the input byte hold the code; the others are not the code's.
+  int code = b[U(ch)] & 0x1F;
+  if (f12) {
+    if (v == 6 && code == 18) code = kCodRes300K;
+    if (v == 7) code = kCodFreq;
+  }
+  k.TipoIn = static_cast<std::uint8_t>(code);
+  k.DecIn = static_cast<std::uint8_t>(v == 7 ? (b[4] & 0x0C) / 4 : Ingresso(s, code).Decimali);
+  k.TipoOut = static_cast<std::uint8_t>(b[U(4 + 2 * ch)] & 0x03);
+  const int base = ch == 0 ? 20 : 12;
+  const double p = P10(k.DecIn);
+  k.InMax = Parola(b, base, s.ConSegno) / p;
+  k.InMin = Parola(b, base + 2, s.ConSegno) / p;
+  if (v == 6 && code == kCodRes300K) {
+    k.InMax /= 10;
+    k.InMin /= 10;
+  }
+  k.OutMax = Parola(b, base + 4, s.ConSegno) / 1000.0;
+  k.OutMin = Parola(b, base + 6, s.ConSegno) / 1000.0;
+  if (f12 && In(v, {0, 4, 5})) k.Funzione = static_cast<std::uint8_t>(b[U(3 + 2 * ch)] & 0x07);
+}
+
+std::string MinMax(std::int16_t sogliaMin) { return sogliaMin ? "MIN" : "MAX"; }
+
+}  // namespace
+
+void CodiciDaInterruttori(ProgramState& s) {
+  DatiCanale& a = s.Canali[0];
+  switch (s.CodVariante) {
+    case 0: case 1:
+      a.TipoIn = static_cast<std::uint8_t>(s.Dip0 & 0x1F);
+      break;
+    case 2: case 3: case 4: case 5: case 6:
+      a.TipoIn = static_cast<std::uint8_t>(s.Dip0 & 0x0F);
+      break;
+    case 7:
+      a.TipoIn = s.Dip1;
+      a.TipoOut = static_cast<std::uint8_t>((s.Dip2 & 0x0C) / 4);
+      break;
+    case 8: case 9:
+      a.TipoIn = static_cast<std::uint8_t>((s.Dip0 & 0x0F) + ((s.Dip1 & 0x01) ? 0x10 : 0));
+      break;
+    default:
+      break;
+  }
+}
+
+void PreparaCanale(Context& c, int ch, Immagine42& immagine) {
+  ProgramState& s = c.s;
+  const int banco = ch == 0 ? s.Dip0 : s.Dip1;
+  if (s.Canali[U(ch)].TipoIn != kCodEeprom)
+    DaInterruttori(c, ch, banco, immagine);
+  else
+    DaMemoria(c, ch, immagine);
+}
+
+void SoglieDaMemoria(ProgramState& s, const std::vector<std::uint8_t>& b) {
+  const int v = s.CodVariante;
+  const int base = v == 0 ? 10 : 28;
+  DatiSoglia& a = s.Soglie[0];
+  DatiSoglia& bb = s.Soglie[1];
+  // The PLV7100 stores the trips of its 10 V and 20 mA inputs in
+  // thousandths, as it sends those inputs.
+  const DatiCanale& ca = s.Canali[0];
+  const double scala = v == 0 && (ca.TipoIn == kCod10V || ca.TipoIn == kCod20mA) ? P10(ca.DecIn) : 1.0;
+  a.SogliaH = Val(Format(Galleggiante(b, base) / scala, "#0.###"));
+  a.SogliaL = Val(Format(Galleggiante(b, base + 3) / scala, "#0.###"));
+  if (v == 7) {
+    bb.SogliaH = Galleggiante(b, base + 6);
+    bb.SogliaL = Galleggiante(b, base + 9);
+  } else {
+    bb.SogliaH = 0;
+    bb.SogliaL = 0;
+  }
+  if (v == 0) {
+    // Steps of 1/7.5 s, shown with one decimal, kept in whole seconds.
+    a.SogliaRitardo = static_cast<std::int16_t>(Round(static_cast<double>(Round(b[8] / 0.75)) / 10.0));
+    bb.SogliaRitardo = 0;
+  } else {
+    a.SogliaRitardo = static_cast<std::int16_t>(Round(b[40]));
+    bb.SogliaRitardo = static_cast<std::int16_t>(Round(b[41]));
+  }
+  a.SogliaMin = (b[4] & 0x40) ? -1 : 0;
+  bb.SogliaMin = (b[6] & 0x40) ? -1 : 0;
+}
+
+void EtichetteRiepilogo(Context& c) {
+  const ProgramState& s = c.s;
+  FrmMisura& f = c.w.frm_misura;
+  const bool estesa = s.CodProdotto == 12 && (s.CodVariante == 4 || s.CodVariante == 5);
+  for (int ch = 0; ch < 2; ++ch) {
+    const DatiCanale& k = s.Canali[U(ch)];
+    const TipoIngresso& t = Ingresso(s, k.TipoIn);
+    const Uscita u = TipoUscitaCanale(s, k.TipoOut);
+    Label& in = f.lbl_progIn[U(ch)];
+    Label& out = f.lbl_progOut[U(ch)];
+    in.Caption = estesa ? std::string() : t.Nome;
+    out.Caption = Str(k.OutMin) + "÷" + Str(k.OutMax) + " " + u.UMis;
+    // Fahrenheit only for a temperature: a stale choice must not turn
+    // millivolts into degrees.
+    if (s.GradiF[U(ch)] && IsTemperatureCode(k.TipoIn))
+      in.Caption += " " + CtoF(k.InMin) + "÷" + CtoF(k.InMax) + " " + t.UMisF;
+    else
+      in.Caption += " " + Str(k.InMin) + "÷" + Str(k.InMax) + " " + t.UMis;
+    if (k.Funzione == 1) out.Caption += " - TANK";
+    if (k.Funzione == 2) out.Caption += " - SQRT";
+  }
+}
+
+void CampiSoglie(Context& c) {
+  const ProgramState& s = c.s;
+  FrmMisura& f = c.w.frm_misura;
+  const int v = s.CodVariante;
+  if (v == 8 || v == 9) return;
+  auto& t = f.lbl_progTrip;
+  const DatiSoglia& a = s.Soglie[0];
+  const DatiSoglia& b = s.Soglie[1];
+  const TipoIngresso& tipoA = Ingresso(s, s.Canali[0].TipoIn);
+  const TipoIngresso& tipoB = Ingresso(s, s.Canali[1].TipoIn);
+  const std::string ritardo = c.w.frm_program.txt_soglia_Delay[0].Text;
+
+  const bool far = v == 0 && s.GradiF[0] && IsTemperatureCode(s.Canali[0].TipoIn);
+  const std::string unitaA = far ? tipoA.UMisF : tipoA.UMis;
+  t[0].Text = "H = " + (far ? CtoF(a.SogliaH) : Str(a.SogliaH)) + " " + unitaA;
+  t[1].Text = "L = " + (far ? CtoF(a.SogliaL) : Str(a.SogliaL)) + " " + unitaA;
+  t[2].Text = MinMax(a.SogliaMin);
+  t[3].Text = v == 7 ? "Delay = " + ritardo + " s." : "Delay = " + Str(a.SogliaRitardo) + " sec.";
+  t[4].Text = "H = " + Str(b.SogliaH) + " " + tipoB.UMis;
+  t[5].Text = "L = " + Str(b.SogliaL) + " " + tipoB.UMis;
+  t[6].Text = MinMax(b.SogliaMin);
+  t[7].Text = v == 7 ? "Delay = " + ritardo + " s." : "Delay = " + Str(b.SogliaRitardo) + " s.";
+  if (v == 7) t[8].Text = "Namur Fault";
+}
+
+MisuraPreparata Preparazione(const ProgramState& s) {
+  MisuraPreparata p;
+  p.CodProdotto = s.CodProdotto;
+  p.CodVariante = s.CodVariante;
+  p.Dip0 = s.Dip0;
+  for (int ch = 0; ch < 2; ++ch) {
+    const DatiCanale& k = s.Canali[U(ch)];
+    CanalePreparato& q = p.Canali[U(ch)];
+    const TipoIngresso& t = Ingresso(s, k.TipoIn);
+    q.TipoIn = k.TipoIn;
+    q.TipoOut = k.TipoOut;
+    q.DecIn = k.DecIn;
+    q.InMin = k.InMin;
+    q.InMax = k.InMax;
+    q.OutMin = k.OutMin;
+    q.OutMax = k.OutMax;
+    q.CalOut0 = k.CalOut0;
+    q.CalOut1 = k.CalOut1;
+    q.Funzione = k.Funzione;
+    q.Fahrenheit = s.GradiF[U(ch)] && IsTemperatureCode(k.TipoIn);
+    q.UMis = t.UMis;
+    q.UMisF = t.UMisF;
+    q.UnitaUscita = TipoUscitaCanale(s, k.TipoOut).UMis;
+  }
+  return p;
+}
+
+}  // namespace korventa::misura
