@@ -30,6 +30,10 @@ const std::vector<Command>& Commands() {
        "write (FILE.DST | --form FILE.json) [--yes] [--verify]\n"
        "                                   read the device, then write the file's or the edited form's\n"
        "                                   configuration; --verify reads every written address back"},
+      {"measure", &CmdMeasure, true,
+       "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
+       "                                   units (--csv: the rows of the measurement window's recording),\n"
+       "                                   until N readings or Ctrl-C"},
   };
   return commands;
 }

@@ -28,6 +28,7 @@ int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);
