@@ -27,7 +27,7 @@ struct ProgramState;
 struct FrmProgram;
 
 // A round lamp: Led(0..2).
-struct Lampada : Control {
+struct Lampadina : Control {
   int FillColor = kColoreGrigio;
 };
 
@@ -38,7 +38,7 @@ struct Segno : Label {
 
 // The filled bar progress(i). Its full width is the width of the input
 // field above it; the model keeps the filled share, 0..1.
-struct Barra : Control {
+struct BarraMisura : Control {
   double Quota = 0;
 };
 
@@ -64,7 +64,7 @@ struct FrmMisura {
   std::array<Frame, 2> frm_canale;
   std::array<Label, 2> lbl_uscita, lbl_ingresso;
   std::array<Label, 2> txt_misura_out, txt_misura_in;
-  std::array<Barra, 2> progress;
+  std::array<BarraMisura, 2> progress;
   std::array<Segno, 2> lbl_Break_L, lbl_Break_H;
   std::array<Label, 2> lbl_progIn, lbl_progOut;
 
@@ -73,7 +73,7 @@ struct FrmMisura {
   Frame lbl_soglie;
   std::array<Frame, 3> frm_soglia;
   std::array<TextBox, 9> lbl_progTrip;
-  std::array<Lampada, 3> Led;
+  std::array<Lampadina, 3> Led;
 
   // --- State of the run ----------------------------------------------------
 

@@ -27,7 +27,7 @@ bool Famiglia12(const MisuraPreparata& p) { return p.CodProdotto == 12; }
 
 bool Finito(double x) { return std::isfinite(x); }
 
-int Lampada(int stato, int attesa, int scattata) {
+int ColoreLampada(int stato, int attesa, int scattata) {
   if (stato & attesa) return kColoreGiallo;
   if (stato & scattata) return kColoreRosso;
   return kColoreVerde;
@@ -64,8 +64,8 @@ Lettura DecodificaLettura(const std::array<std::uint8_t, 15>& m, const MisuraPre
   // the others in the first byte of the second value.
   l.Stato = (v == 0 || v == 7) ? m[14] : m[5];
   const int s = l.Stato;
-  l.Led[0] = Lampada(s, kBitAttesaA, kBitSogliaA);
-  l.Led[1] = Lampada(s, kBitAttesaB, kBitSogliaB);
+  l.Led[0] = ColoreLampada(s, kBitAttesaA, kBitSogliaA);
+  l.Led[1] = ColoreLampada(s, kBitAttesaB, kBitSogliaB);
   l.Led[2] = (s & kBitAllarme) ? kColoreRosso : kColoreVerde;
 
   for (std::size_t ch = 0; ch < 2; ++ch) {

@@ -9,6 +9,7 @@
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/serial_transport.h"
 #include "qt/views/communication_view.h"
+#include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
 #include "sim/options.h"
@@ -16,7 +17,6 @@
 namespace korventa::qt {
 
 namespace {
-constexpr int kTestoMisura = 36;  // "Misura" / "Measure"
 constexpr int kTestoSwitch = 37;  // "Switch"
 }  // namespace
 
@@ -97,7 +97,14 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore) : opzioni_(
   lang_ = std::make_unique<LangView>(*this);
   oper_ = std::make_unique<OperView>(*this);
   about_ = std::make_unique<AboutView>(*this);
-  misura_ = std::make_unique<SegnapostoView>(*this, Schermo::frm_misura, kTestoMisura);
+  misura_ = std::make_unique<MisuraView>(*this);
+  // The measuring loop runs inside a handler: after every reading the
+  // measurement window and the main window's lamp and start button are
+  // painted at once.
+  w_.frm_misura.Aggiornato = [this] {
+    misura_->NuovaLettura();
+    communication_->Rendi();
+  };
   switch_ = std::make_unique<SegnapostoView>(*this, Schermo::frm_switch, kTestoSwitch);
 }
 

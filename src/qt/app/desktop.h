@@ -24,6 +24,7 @@ class LangView;
 class OperView;
 class AboutView;
 class SegnapostoView;
+class MisuraView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -76,6 +77,7 @@ class Desktop {
   OperView& Operatore() { return *oper_; }
   AboutView& About() { return *about_; }
   QWidget& Misura();
+  MisuraView& VistaMisura() { return *misura_; }
   QWidget& Switch();
 
  private:
@@ -97,7 +99,7 @@ class Desktop {
   std::unique_ptr<LangView> lang_;
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
-  std::unique_ptr<SegnapostoView> misura_;
+  std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SegnapostoView> switch_;
 
   int profondita_ = 0;       // handlers running, nested
