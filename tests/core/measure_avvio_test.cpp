@@ -4,6 +4,7 @@
 // InMisura, and the ways a run ends.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -319,4 +320,59 @@ TEST_F(Misura, CalibrationReadFailureEndsWithTheMessageAndStop) {
   EXPECT_EQ(Avvia(), EsitoMisura::Identificazione);
   EXPECT_EQ(porta->Conta("$D", prima), 0);
   EXPECT_EQ(porta->Conta("MI", prima), 0);
+}
+
+TEST_F(Misura, RecordingWritesEveryReadingUntilStopped) {
+  Simula({"--model", "PLV7110A", "--signal-a", "steady:123.4"});
+  f.frm_canale[1].Visible = false;  // as the model set-up leaves it for this model
+  const std::string percorso = ::testing::TempDir() + "korventa_misura.csv";
+  dialogs.fileNames = {percorso};
+  cmd_Registra_Click(*c);
+  ASSERT_TRUE(f.Registro && f.Registro->Aperto());
+  EXPECT_EQ(f.cmd_Registra.Caption, "Stop recording");
+  EXPECT_TRUE(dialogs.fileRequests.at(0).overwritePrompt);
+  Avvia(2);
+  cmd_Registra_Click(*c);
+  EXPECT_FALSE(f.Registro);
+  EXPECT_EQ(f.cmd_Registra.Caption, "Record");
+  std::ifstream in(percorso);
+  std::vector<std::string> righe;
+  for (std::string r; std::getline(in, r);) righe.push_back(r);
+  ASSERT_EQ(righe.size(), 3u);
+  EXPECT_EQ(righe[0], IntestazioneCsv());
+  EXPECT_NE(righe[1].find(",A,8.936,mA,123.4,°C,"), std::string::npos) << righe[1];
+
+  // A file that cannot be written is said so, and nothing records.
+  dialogs.fileNames = {::testing::TempDir() + "no/such/dir/x.csv"};
+  cmd_Registra_Click(*c);
+  EXPECT_FALSE(f.Registro);
+  ASSERT_FALSE(dialogs.boxes.empty());
+  EXPECT_EQ(dialogs.boxes.back().icon, Icon::Error);
+}
+
+TEST(MisuraTesti, CaptionsInTheLanguageAndFramesOfTheModel) {
+  ProgramState s;
+  s.Lingua = 1;
+  s.OffLingua = 300;
+  FrmProgram p;
+  FrmMisura f;
+  s.CodVariante = 7;
+  p.frm_output[1].Visible = false;
+  ImpostaTestiMisura(s, p, f);
+  EXPECT_EQ(f.Caption, "Measure");
+  EXPECT_EQ(f.lbl_uscita[1].Caption, "Output B");
+  EXPECT_EQ(f.lbl_ingresso[0].Caption, "Input");
+  EXPECT_EQ(f.lbl_soglie.Caption, "Trips");
+  EXPECT_FALSE(f.frm_canale[1].Visible);
+  EXPECT_TRUE(f.frm_soglia[1].Visible && f.frm_soglia[2].Visible);
+  // A two-output model without trips: channel B, no trip frames.
+  s.Lingua = 0;
+  s.OffLingua = 0;
+  s.CodVariante = 2;
+  p.frm_output[1].Visible = true;
+  ImpostaTestiMisura(s, p, f);
+  EXPECT_EQ(f.lbl_ingresso[1].Caption, "Ingresso B");
+  EXPECT_TRUE(f.frm_canale[1].Visible);
+  EXPECT_FALSE(f.lbl_soglie.Visible);
+  EXPECT_EQ(CanaliMostrati(f), (std::array<bool, 2>{true, true}));
 }
