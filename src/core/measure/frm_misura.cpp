@@ -59,21 +59,21 @@ EsitoMisura Ciclo(Context& c) {
   ProgramState& s = c.s;
   FrmMisura& f = c.w.frm_misura;
   Communication& m = c.w.communication;
+  // The device keeps streaming until told; a port closed meanwhile (the
+  // program ending, "Close Com") has nobody to tell.
+  auto ferma = [&c] {
+    if (c.link.PortOpen()) c.link.StopMeasure();
+    return EsitoMisura::Fermata;
+  };
   for (;;) {
-    if (!s.InMisura) {
-      c.link.StopMeasure();
-      return EsitoMisura::Fermata;
-    }
+    if (!s.InMisura) return ferma();
     // The busy lamp blinks once per reading: the visible sign of the stream.
     m.SpiaColor = m.SpiaColor == kColoreRosso ? kColoreVerde : kColoreRosso;
     const auto frame = c.link.ReadMeasure();
     if (frame[0] != 0) {
       // Stopped while waiting (the link then does not ask): the device may
       // still be streaming.
-      if (!s.InMisura) {
-        c.link.StopMeasure();
-        return EsitoMisura::Fermata;
-      }
+      if (!s.InMisura) return ferma();
       s.InMisura = false;
       return EsitoMisura::Annullata;
     }
