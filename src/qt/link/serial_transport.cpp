@@ -230,9 +230,11 @@ IoStatus SerialTransport::ReadAll(std::vector<std::uint8_t>& out) {
 void SerialTransport::Discard() {
   if (!port_->isOpen()) return;
   // Drops what the driver holds and what QSerialPort has buffered. A failure
-  // here is left for the next read or write to report.
+  // here is left for the next read or write to report; on a hung-up terminal
+  // the clear itself lets go of the port (Abandon), and there is then
+  // nothing buffered to drop.
   port_->clear(QSerialPort::Input);
-  port_->readAll();
+  if (port_->isOpen()) port_->readAll();
 }
 
 void SerialTransport::Wait(Clock::time_point deadline, bool wakeOnBytes) {
