@@ -16,30 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace korventa::test {
 
 namespace {
 
 std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
-// A temporary file for one of the child's output streams: a file rather
-// than a pipe, so nobody has to drain it while the child runs.
-int TempFile(std::string& path) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "korventa-cli-XXXXXX").string();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd >= 0) path = pattern;
-  return fd;
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void CloseInheritedDescriptors() {
 #ifdef SYS_close_range
@@ -49,26 +31,18 @@ void CloseInheritedDescriptors() {
   for (long fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); ++fd) ::close(static_cast<int>(fd));
 }
 
-// Waits for the child to end, at most until the deadline: a descriptor that
-// becomes readable when the process exits, so no polling on an interval.
-// Without pidfd support (kernels before 5.3) the wait has no limit of its
-// own; the test runner's time-out is then the guard.
-bool WaitForExit(pid_t pid, std::chrono::steady_clock::time_point deadline) {
-  using namespace std::chrono;
-  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-  if (pidfd < 0) return true;
-  bool ended = false;
+// Moves what a pipe holds into text; false at end of file or on an error.
+bool Take(int fd, std::string& text) {
+  char buf[4096];
   for (;;) {
-    const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
-    if (left <= 0) break;
-    pollfd p{pidfd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
-    if (ready < 0 && errno == EINTR) continue;
-    ended = ready > 0;
-    break;
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) {
+      text.append(buf, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
   }
-  ::close(pidfd);
-  return ended;
 }
 
 }  // namespace
@@ -82,7 +56,8 @@ std::string CliExecutable() {
   return (self.parent_path().parent_path() / "src" / "cli" / "korventa-cli").lexically_normal().string();
 }
 
-CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds) {
+CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds,
+                               const std::function<void(const std::string&)>& onOutput) {
   CliProcessResult r;
   const std::string exe = CliExecutable();
   if (::access(exe.c_str(), X_OK) != 0) {
@@ -95,19 +70,18 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
   for (auto& a : argvStrings) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  std::string outPath, errPath;
-  const int outFd = TempFile(outPath);
-  const int errFd = TempFile(errPath);
+  int out[2] = {-1, -1}, err[2] = {-1, -1};
   const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  auto cleanUp = [&] {
-    for (int fd : {outFd, errFd, devNull})
-      if (fd >= 0) ::close(fd);
-    if (!outPath.empty()) ::unlink(outPath.c_str());
-    if (!errPath.empty()) ::unlink(errPath.c_str());
+  auto closeAll = [&] {
+    for (int* fd : {&out[0], &out[1], &err[0], &err[1]}) {
+      if (*fd >= 0) ::close(*fd);
+      *fd = -1;
+    }
+    if (devNull >= 0) ::close(devNull);
   };
-  if (outFd < 0 || errFd < 0 || devNull < 0) {
-    r.startError = SystemError("temporary file");
-    cleanUp();
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || devNull < 0) {
+    r.startError = SystemError("pipe");
+    closeAll();
     return r;
   }
 
@@ -115,7 +89,7 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
   const pid_t pid = ::fork();
   if (pid < 0) {
     r.startError = SystemError("fork");
-    cleanUp();
+    closeAll();
     return r;
   }
   if (pid == 0) {
@@ -124,31 +98,71 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // not outliving a crashed test
 #endif
     ::dup2(devNull, STDIN_FILENO);
-    ::dup2(outFd, STDOUT_FILENO);
-    ::dup2(errFd, STDERR_FILENO);
+    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(err[1], STDERR_FILENO);
     CloseInheritedDescriptors();
     ::execv(exe.c_str(), argv.data());
     ::_exit(127);
   }
+  ::close(out[1]);
+  ::close(err[1]);
+  out[1] = err[1] = -1;
+  ::fcntl(out[0], F_SETFL, O_NONBLOCK);
+  ::fcntl(err[0], F_SETFL, O_NONBLOCK);
 
-  const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                    std::chrono::duration<double>(limitSeconds));
-  if (!WaitForExit(pid, deadline)) {
-    ::kill(pid, SIGKILL);
-    r.killed = true;
+  // Reads both streams as they come and waits for the end of the process
+  // on a descriptor that becomes readable when it exits: no polling on an
+  // interval. Without pidfd support (kernels before 5.3) the end of both
+  // streams stands for the end of the process.
+  using namespace std::chrono;
+  const auto deadline = start + duration_cast<steady_clock::duration>(duration<double>(limitSeconds));
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  bool outOpen = true, errOpen = true, exited = false;
+  while (!exited || outOpen || errOpen) {
+    const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
+    if (left <= 0) {
+      ::kill(pid, SIGKILL);
+      r.killed = true;
+      break;
+    }
+    pollfd fds[3];
+    nfds_t n = 0;
+    if (outOpen) fds[n++] = {out[0], POLLIN, 0};
+    if (errOpen) fds[n++] = {err[0], POLLIN, 0};
+    const bool watchExit = !exited && pidfd >= 0;
+    if (watchExit) fds[n++] = {pidfd, POLLIN, 0};
+    if (n == 0) break;
+    const int ready = ::poll(fds, n, static_cast<int>(std::min<long long>(left, INT_MAX)));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    for (nfds_t i = 0; i < n; ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == out[0]) {
+        const std::size_t before = r.out.size();
+        outOpen = Take(out[0], r.out);
+        if (onOutput && r.out.size() > before) onOutput(r.out);
+      } else if (fds[i].fd == err[0]) {
+        errOpen = Take(err[0], r.err);
+      } else {
+        exited = true;
+      }
+    }
+    if (pidfd < 0 && !outOpen && !errOpen) exited = true;
   }
+  if (pidfd >= 0) ::close(pidfd);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  // What is left in the pipes once the process is gone.
+  if (outOpen) Take(out[0], r.out);
+  if (errOpen) Take(err[0], r.err);
+  r.seconds = duration<double>(steady_clock::now() - start).count();
   if (WIFEXITED(status)) {
     r.rc = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {
     r.signal = WTERMSIG(status);
   }
-  r.out = Slurp(outPath);
-  r.err = Slurp(errPath);
-  cleanUp();
+  closeAll();
   return r;
 }
 

@@ -8,6 +8,7 @@
 //   EXPECT_EQ(r.rc, 0) << r.err;
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ struct CliProcessResult {
 std::string CliExecutable();
 
 // Runs korventa-cli with args and waits until it ends or limitSeconds have
-// passed (then kills it). Standard input is /dev/null.
-CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds);
+// passed (then kills it). Standard input is /dev/null. onOutput, when set,
+// is called with everything printed so far each time standard output grows,
+// so a test can act on the program's progress.
+CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds,
+                               const std::function<void(const std::string&)>& onOutput = {});
 
 }  // namespace korventa::test
