@@ -24,6 +24,15 @@ constexpr int kTxtOltreLimiti = 65;
 constexpr int kTxtOffsetCjc = 66;
 constexpr int kTxtControllareDati = 71;
 
+// A write cut short. Opening the port again reads the device into the
+// window, so the configuration to complete must be saved first.
+constexpr const char* kTestoScritturaInterrotta =
+    "Scrittura interrotta: il dispositivo può contenere una configurazione parziale. Scrivere di nuovo per "
+    "completarla (l'apertura della porta rilegge il dispositivo: salvare prima la configurazione su file).";
+constexpr const char* kTextWriteInterrupted =
+    "Writing interrupted: the device may hold a partial configuration. Write again to complete it (opening the "
+    "port reads the device: save the configuration to a file first).";
+
 // Frequency ranges of the PLV7300 trips: the catalogue's "Freq" entry is not
 // used for them. The minimum difference H - L is SpanMin / 100 = 1 Hz.
 constexpr double kTripFreqMin = 0.1;
@@ -62,7 +71,15 @@ class Writer {
       if (!Canale(ch)) return result_;
     if (!RitardoRisposta()) return result_;
     if (!Soglie()) return result_;
-    if (!c_.link.WriteBytes(0, static_cast<int>(s_.BufIndirizzi.size()))) return WriteResult::Interrupted;
+    if (!c_.link.WriteBytes(0, static_cast<int>(s_.BufIndirizzi.size()))) {
+      // Program mode refused: the link has said so, and nothing was written.
+      if (c_.link.PairsSent() == 0) return WriteResult::CommFailure;
+      // Cut short half-way (the adapter unplugged, the port failing): the
+      // link shows nothing for that, so say here what the device now holds.
+      c_.dialogs.MsgBox(Italiano() ? kTestoScritturaInterrotta : kTextWriteInterrupted, Buttons::Ok, Icon::Error,
+                        Titolo());
+      return WriteResult::Interrupted;
+    }
     return WriteResult::Written;
   }
 

@@ -17,9 +17,11 @@ enum class WriteResult {
   Cancelled,    // the user answered Cancel to a limit warning; nothing sent
   Refused,      // exchanged or unsupported device, a wrong configuration or
                 // a value the device cannot hold; nothing sent
-  CommFailure,  // identification or the read of a preserved bit failed; nothing sent
-  Interrupted,  // the write itself failed: the device may hold part of the
-                // new configuration, writing again completes it
+  CommFailure,  // identification, the read of a preserved bit or program
+                // mode failed; nothing sent
+  Interrupted,  // the write itself failed half-way (said in a message): the
+                // device may hold part of the new configuration, writing
+                // again completes it
 };
 
 // The programming window's write command. The desktop program ignores the

@@ -212,6 +212,7 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
 
 bool Link::WriteBytes(int bank, int count) {
   BusyScope busy(*this);
+  pairsSent_ = 0;
   StopMeasure();
   EnterProgram();
   bool ok = true;
@@ -226,6 +227,7 @@ bool Link::WriteBytes(int bank, int count) {
         ok = false;
         break;
       }
+      ++pairsSent_;
       Pausa(p::kPauseAfterWrite);
       Progress(i + 1, count);
     }

@@ -49,6 +49,10 @@ class Link {
   // Writes the first count pairs of BufIndirizzi/BufDati. Returns false (and
   // leaves ErroreCom = 1) when nothing or not everything could be sent.
   bool WriteBytes(int bank, int count);
+  // Pairs the last WriteBytes handed to the port: 0 when program mode was
+  // refused (nothing written), fewer than asked when the port failed half-way
+  // (the device may hold part of the new bytes).
+  int PairsSent() const { return pairsSent_; }
   // Stored word 0, the first NumCampioni1 table words, stored word 1, the
   // other NumCampioni2 words. Empty with ErroreCom = 1 on failure.
   std::vector<int> ReadSamples(int channel);
@@ -82,6 +86,7 @@ class Link {
   Dialogs& dialogs_;
   BusyObserver& busy_;
   bool lastFailureWasPort_ = false;
+  int pairsSent_ = 0;
   int busyDepth_ = 0;
 };
 
