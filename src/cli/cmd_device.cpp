@@ -55,7 +55,12 @@ int CmdDump(Session& s, const Args& rest, std::ostream& out, std::ostream& err) 
     }
   }
   auto bytes = s.link.ReadBytes(bank, 0, 256);
-  if (s.state.ErroreCom) return kExitComm;
+  if (s.state.ErroreCom) {
+    // A port that vanished ends the read without a question: this line is
+    // then all that says why nothing was listed.
+    err << "korventa-cli: dump: bank " << bank << " could not be read\n";
+    return kExitComm;
+  }
   std::ostringstream text;
   for (int a = 0; a < 256; ++a) text << a << '\t' << int(bytes[static_cast<std::size_t>(a)]) << '\n';
   if (outFile.empty()) {

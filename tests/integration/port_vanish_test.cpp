@@ -203,10 +203,18 @@ TEST(CliOverPty, AVanishedPortEndsWithACommunicationExitAndSaysWhy) {
   EXPECT_TRUE(r.out.empty()) << "nothing shown from a read that failed";
   EXPECT_NE(r.err.find("the configuration could not be read"), std::string::npos) << r.err;
 
+  // The same for the memory listing.
+  test::SimProcess again;
+  ASSERT_TRUE(again.Start({"--model", "PLV7100", "--vanish-after", "30"}, error)) << error;
+  const auto dump = Cli({"--port", again.SlavePath(), "--lang", "en", "dump"});
+  EXPECT_EQ(dump.rc, cli::kExitComm);
+  EXPECT_TRUE(dump.out.empty());
+  EXPECT_NE(dump.err.find("dump: bank 0 could not be read"), std::string::npos) << dump.err;
+
   // While the adapter is out, the port cannot even be opened.
-  const auto again = Cli({"--port", kNoAdapter, "--lang", "en", "identify"});
-  EXPECT_EQ(again.rc, cli::kExitComm);
-  EXPECT_NE(again.err.find(std::string("cannot open port ") + kNoAdapter), std::string::npos) << again.err;
+  const auto missing = Cli({"--port", kNoAdapter, "--lang", "en", "identify"});
+  EXPECT_EQ(missing.rc, cli::kExitComm);
+  EXPECT_NE(missing.err.find(std::string("cannot open port ") + kNoAdapter), std::string::npos) << missing.err;
 }
 
 }  // namespace
