@@ -151,15 +151,26 @@ Floor FloorOf(const std::vector<std::string>& frames) {
   return f;
 }
 
-double CpuSeconds() {
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
+
+// Processor time of this process so far: user and system (the kernel's
+// work on our behalf: the pseudo-terminal's reads and writes, the waits).
+struct Cpu {
+  double user = 0, system = 0;
+  double Total() const { return user + system; }
+  Cpu operator-(const Cpu& o) const { return {user - o.user, system - o.system}; }
+};
+
+Cpu CpuNow() {
   rusage u{};
   ::getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  return {Seconds(u.ru_utime), Seconds(u.ru_stime)};
 }
 
 struct Timing {
-  double wall = 0, cpu = 0, floor = 0, minimum = 0;
+  double wall = 0;
+  Cpu cpu;
+  double floor = 0, minimum = 0;
   std::size_t frames = 0;  // frames sent
 };
 
@@ -202,9 +213,9 @@ std::optional<std::pair<std::vector<std::uint8_t>, std::vector<std::uint8_t>>> T
 
 void Row(const char* what, const Timing& t) {
   std::printf("  %-6s wall %7.1f ms  floor %7.1f ms (ratio %.3f)  minimum %7.1f ms (ratio %.3f)  "
-              "cpu %5.1f ms (%.2f %% of wall)\n",
-              what, t.wall * 1e3, t.floor * 1e3, t.wall / t.floor, t.minimum * 1e3, t.wall / t.minimum, t.cpu * 1e3,
-              100.0 * t.cpu / t.wall);
+              "cpu %5.1f ms = %.1f user + %.1f system (%.2f %% of wall)\n",
+              what, t.wall * 1e3, t.floor * 1e3, t.wall / t.floor, t.minimum * 1e3, t.wall / t.minimum,
+              t.cpu.Total() * 1e3, t.cpu.user * 1e3, t.cpu.system * 1e3, 100.0 * t.cpu.Total() / t.wall);
 }
 
 }  // namespace
@@ -259,12 +270,12 @@ int main(int argc, char** argv) {
 
     auto timed = [&](auto&& op) {
       transport.frames.clear();
-      const double cpu0 = CpuSeconds();
+      const Cpu cpu0 = CpuNow();
       const auto t0 = std::chrono::steady_clock::now();
       const bool ok = op();
       const auto t1 = std::chrono::steady_clock::now();
       const Floor floor = FloorOf(transport.frames);
-      Timing t{std::chrono::duration<double>(t1 - t0).count(), CpuSeconds() - cpu0, floor.Seconds(), floor.Minimum(),
+      Timing t{std::chrono::duration<double>(t1 - t0).count(), CpuNow() - cpu0, floor.Seconds(), floor.Minimum(),
                transport.frames.size()};
       return ok ? std::optional<Timing>(t) : std::nullopt;
     };
@@ -287,16 +298,16 @@ int main(int argc, char** argv) {
 
     // Measurement: the loop from its first reading to the last, so the
     // preparation's exchanges stay out of the share.
-    double cpuFirst = 0, cpuLast = 0;
+    std::optional<Cpu> cpuFirst, cpuLast;
     std::chrono::steady_clock::time_point wallFirst, wallLast;
     FrmMisura& fm = prog.w.frm_misura;
     fm.Aggiornato = [&] {
-      if (fm.Letture == 1 && cpuFirst == 0) {
-        cpuFirst = CpuSeconds();
+      if (fm.Letture == 1 && !cpuFirst) {
+        cpuFirst = CpuNow();
         wallFirst = std::chrono::steady_clock::now();
       }
       if (fm.Letture >= readings && prog.s.InMisura) {
-        cpuLast = CpuSeconds();
+        cpuLast = CpuNow();
         wallLast = std::chrono::steady_clock::now();
         prog.s.InMisura = false;
       }
@@ -310,11 +321,13 @@ int main(int argc, char** argv) {
                 pairs->first.size());
     Row("read", read);
     Row("write", write);
-    if (esito == EsitoMisura::Fermata && cpuLast > 0) {
+    if (esito == EsitoMisura::Fermata && cpuFirst && cpuLast) {
       const double wall = std::chrono::duration<double>(wallLast - wallFirst).count();
-      std::printf("  measure %d readings in %.1f s (%.1f per second), cpu %.1f ms (%.2f %% of wall)\n",
-                  readings - 1, wall, (readings - 1) / wall, (cpuLast - cpuFirst) * 1e3,
-                  100.0 * (cpuLast - cpuFirst) / wall);
+      const Cpu cpu = *cpuLast - *cpuFirst;
+      std::printf("  measure %d readings in %.1f s (%.1f per second), cpu %.1f ms = %.1f user + %.1f system "
+                  "(%.2f %% of wall)\n",
+                  readings - 1, wall, (readings - 1) / wall, cpu.Total() * 1e3, cpu.user * 1e3, cpu.system * 1e3,
+                  100.0 * cpu.Total() / wall);
     } else {
       std::printf("  measure: did not run to the end (%d)\n", static_cast<int>(esito));
       status = 1;
