@@ -67,8 +67,10 @@ void Segnale::paintEvent(QPaintEvent*) {
 
 // --- Trend ------------------------------------------------------------------
 
-Andamento::Andamento(QWidget* parent) : QChartView(parent) {
-  auto* chart = new QChart();
+// The chart is handed to the view as it is built: a view made without one
+// creates its own, and replacing that later would leave it behind.
+Andamento::Andamento(QWidget* parent) : QChartView(new QChart(), parent) {
+  QChart* chart = this->chart();
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->setMargins(QMargins(4, 4, 4, 4));
   serieIngresso_ = new QLineSeries(chart);
@@ -90,7 +92,6 @@ Andamento::Andamento(QWidget* parent) : QChartView(parent) {
   QPen penna = serieUscita_->pen();
   penna.setStyle(Qt::DashLine);
   serieUscita_->setPen(penna);
-  setChart(chart);
   setRenderHint(QPainter::Antialiasing);
   setMinimumSize(360, 200);
   Ridisegna();
