@@ -1,5 +1,7 @@
 #include "cli_process.h"
 
+#include "child_process.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -21,16 +23,6 @@ namespace korventa::test {
 
 namespace {
 
-std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
-void CloseInheritedDescriptors() {
-#ifdef SYS_close_range
-  if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
-#endif
-  const long max = ::sysconf(_SC_OPEN_MAX);
-  for (long fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); ++fd) ::close(static_cast<int>(fd));
-}
-
 // Moves what a pipe holds into text; false at end of file or on an error.
 bool Take(int fd, std::string& text) {
   char buf[4096];
@@ -48,12 +40,7 @@ bool Take(int fd, std::string& text) {
 }  // namespace
 
 std::string CliExecutable() {
-  if (const char* dir = std::getenv("KORVENTA_BUILD_DIR"); dir != nullptr && *dir != '\0')
-    return (std::filesystem::path(dir) / "src" / "cli" / "korventa-cli").string();
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "korventa-cli";
-  return (self.parent_path().parent_path() / "src" / "cli" / "korventa-cli").lexically_normal().string();
+  return BuiltProgram("src/cli", "korventa-cli");
 }
 
 CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds,
@@ -64,11 +51,7 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
     r.startError = "korventa-cli not found at " + exe + " (set KORVENTA_BUILD_DIR to the build directory)";
     return r;
   }
-  std::vector<std::string> argvStrings{exe};
-  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : argvStrings) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  ExecArgs argv(exe, args);
 
   int out[2] = {-1, -1}, err[2] = {-1, -1};
   const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -101,7 +84,7 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
     ::dup2(out[1], STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
     CloseInheritedDescriptors();
-    ::execv(exe.c_str(), argv.data());
+    ::execv(exe.c_str(), argv.Argv());
     ::_exit(127);
   }
   ::close(out[1]);

@@ -1,5 +1,7 @@
 #include "sim_process.h"
 
+#include "child_process.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,31 +21,10 @@
 
 namespace korventa::test {
 
-namespace {
-
-std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
-// Closes every descriptor from 3 up in the child, so it holds none of ours
-// (an open serial port above all). Only async-signal-safe calls here.
-void CloseInheritedDescriptors() {
-#ifdef SYS_close_range
-  if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0) return;
-#endif
-  const long max = ::sysconf(_SC_OPEN_MAX);
-  for (long fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); ++fd) ::close(static_cast<int>(fd));
-}
-
-}  // namespace
-
 SimProcess::~SimProcess() { Stop(); }
 
 std::string SimProcess::Executable() {
-  if (const char* dir = std::getenv("KORVENTA_BUILD_DIR"); dir != nullptr && *dir != '\0')
-    return (std::filesystem::path(dir) / "src" / "sim" / "korventa-sim").string();
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "korventa-sim";
-  return (self.parent_path().parent_path() / "src" / "sim" / "korventa-sim").lexically_normal().string();
+  return BuiltProgram("src/sim", "korventa-sim");
 }
 
 bool SimProcess::Start(const std::vector<std::string>& args, std::string& error, double startTimeoutSeconds) {
@@ -53,11 +34,7 @@ bool SimProcess::Start(const std::vector<std::string>& args, std::string& error,
     error = "korventa-sim not found at " + exe + " (set KORVENTA_BUILD_DIR to the build directory)";
     return false;
   }
-  std::vector<std::string> argvStrings{exe};
-  argvStrings.insert(argvStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : argvStrings) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  ExecArgs argv(exe, args);
 
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -83,7 +60,7 @@ bool SimProcess::Start(const std::vector<std::string>& args, std::string& error,
     if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
     ::dup2(pipeFds[1], STDOUT_FILENO);
     CloseInheritedDescriptors();
-    ::execv(exe.c_str(), argv.data());
+    ::execv(exe.c_str(), argv.Argv());
     ::_exit(127);
   }
   (void)parent;
