@@ -151,6 +151,28 @@ TEST_F(Decoding, Res300KOnVariantSixCarriesOneDecimalMore) {
   EXPECT_EQ(f.lbl_uMisIn[0].Caption, "KOhm");
 }
 
+// The thermistors 29 and 30 have no scale buttons and writing takes their
+// boxes as Celsius: a channel left in °F must still show (and label) them in
+// °C, or a read followed by a write would store the °F figures.
+TEST_F(Decoding, ThermistorsWithoutScaleButtonsStayInCelsius) {
+  Identify(6);
+  s.GradiF[0] = true;
+  f.opt_gradi[0].Value = false;
+  f.opt_gradi_far[0].Value = true;
+  img.m[0] = 29;  // "Vish10K"
+  img.Word(20, 1000);
+  img.Word(22, 200);
+  img.m[7] = 10;
+  Decode();
+  EXPECT_EQ(f.cmb_Prog_In[0].Text, "Vish10K");
+  EXPECT_FALSE(f.opt_gradi_far[0].Visible);
+  EXPECT_EQ(f.txt_Input_max[0].Text, "100");
+  EXPECT_EQ(f.txt_Input_min[0].Text, "20");
+  EXPECT_EQ(f.txt_offset[0].Text, "1.0");
+  EXPECT_EQ(f.lbl_uMisIn[0].Caption, "°C");
+  EXPECT_EQ(f.lbl_limite_in[0].Caption, "-40 ÷  120 °C");
+}
+
 TEST_F(Decoding, FrequencyConverterReadsUnsignedWordsWithTheirOwnDecimals) {
   Identify(7);
   img.m[0] = 6 | 8;               // "Volt" sensor, 50 Hz filter on

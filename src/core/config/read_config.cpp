@@ -25,10 +25,11 @@ std::size_t U(int i) { return static_cast<std::size_t>(i); }
 // up to 15 significant digits, no exponent, no trailing zeros.
 std::string TestoNumero(double x) { return Format(x, "0.##############"); }
 
-// Range values of these codes follow the channel's °C/°F choice. The
-// thermistors 29 and 30 are temperatures too (their unit turns to °F with
-// the choice), so they are shown the same way rather than left stale.
-bool SegueScala(int code) { return IsFahrenheitConvertible(code) || code == 29 || code == 30; }
+// Range values and offsets of these codes follow the channel's °C/°F
+// choice. The thermistors 29 and 30 have no scale buttons and writing takes
+// their boxes as Celsius, so they are shown in Celsius like the stored value
+// (a °F figure here would be written back as degrees Celsius).
+bool SegueScala(int code) { return IsFahrenheitConvertible(code); }
 
 // The 3-byte device float at address a: least significant byte first.
 double Float3(const std::array<std::uint8_t, 256>& b, int a) {
