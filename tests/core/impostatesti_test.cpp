@@ -112,6 +112,23 @@ TEST_F(SetUpTexts, LanguageSwitchRepaintsEveryCaptionAndFollowsThePort) {
   EXPECT_EQ(w.frm_program.opt_Break[0].Caption, "Alto");
 }
 
+// A language change while a line model no longer answers: the set-up stops
+// at the model read, but every window before that point (the measurement
+// window included) is already in the new language.
+TEST_F(SetUpTexts, SilentLineModelStillGetsTheNewLanguageBeforeTheModelRead) {
+  s.CodVariante = 2;
+  byte4 = 0x20;
+  ASSERT_TRUE(ImpostaTesti(c));
+  t.responder = [](test::ScriptedTransport&, const std::string&) {};
+  d.answers = {Answer::Cancel};
+  s.Lingua = 1;
+  EXPECT_FALSE(ImpostaTesti(c));
+  EXPECT_EQ(w.frm_program.opt_Break[0].Caption, "Up");
+  EXPECT_EQ(w.frm_misura.Caption, "Measure");
+  EXPECT_EQ(w.communication.lbl_device[0].Caption, "GN-7210 A");
+  EXPECT_EQ(w.communication.Check1.Caption, "Apri Com");  // step 6 not reached
+}
+
 TEST_F(SetUpTexts, SwitchViewIsGreyOnlyForTheModelWithoutSwitches) {
   s.CodVariante = 9;
   ImpostaTesti(c);

@@ -198,10 +198,11 @@ bool ImpostaTesti(Context& c) {
   ProgramCaptions(s, c.w.frm_program);
   const Riconoscimento r = RiconosciModello(c);
   VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
-  if (!r.letto) return false;
   // 4. The measurement and switch windows take their captions and frames
-  // for the model here.
+  // for the model here. This comes before the stop of a failed line read:
+  // a language change while the device is away still repaints them.
   ImpostaTestiMisura(s, c.w.frm_program, c.w.frm_misura);
+  if (!r.letto) return false;
   // 5. The model labels of the main window.
   MostraModello(c, r);
   // 6. Icons, language flag, port check box.
