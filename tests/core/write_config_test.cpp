@@ -188,6 +188,13 @@ TEST_F(WriteFixture, FrequencyModel) {
   EXPECT_EQ(mem[53] | mem[54] << 8, 300);
   EXPECT_NEAR(Float(34), 3000, 0.1);
   EXPECT_EQ(mem[8], 7);
+
+  // A Fahrenheit choice left over from a thermocouple read before: the
+  // PLV7300 shows no scale, its thresholds stay hertz.
+  s.GradiF = {true, true};
+  ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
+  EXPECT_NEAR(Float(28), 100, 0.01);
+  EXPECT_NEAR(Float(34), 3000, 0.1);
 }
 
 TEST_F(WriteFixture, FahrenheitOnlyForTemperatures) {
