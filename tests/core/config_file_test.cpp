@@ -183,6 +183,14 @@ TEST_F(FileFixture, SaveAfterOpenReproducesTheFileAndSaveAgainIsIdentical) {
   EXPECT_EQ(saved->InputMin[0], 12.5);
   EXPECT_EQ(saved->TripHigh[1], 0);
   EXPECT_EQ(saved->Reserved[0], 42);
+
+  // Save as, then Cancel in the dialog: the remembered file is not touched.
+  const Bytes before = FileBytes(out);
+  f.txt_Input_max[0].Text = "999";
+  dialogs.fileNames = {std::nullopt};
+  EXPECT_FALSE(SaveConfigFile(ctx, true));
+  EXPECT_EQ(FileBytes(out), before);
+  EXPECT_EQ(w.NomeFile, out);
 }
 
 TEST_F(FileFixture, AnotherVersionOrDeviceAsksAndCancelChangesNothing) {

@@ -189,10 +189,11 @@ OpenResult OpenConfigFile(Context& c) {
 bool SaveConfigFile(Context& c, bool asNew) {
   if (asNew) {
     const auto nome = c.dialogs.SaveFileName(RichiestaSalva());
-    if (nome && !nome->empty()) {
-      c.w.NomeFile = *nome;
-      c.w.communication.mnu_File_Save.Enabled = true;
-    }
+    // A cancelled Save as writes nothing: not even to the file remembered
+    // from before, which the user has just declined to overwrite.
+    if (!nome || nome->empty()) return false;
+    c.w.NomeFile = *nome;
+    c.w.communication.mnu_File_Save.Enabled = true;
   }
   if (c.w.NomeFile.empty()) return false;
   c.w.communication.mnu_File_Save.Enabled = true;
