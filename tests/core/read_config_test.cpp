@@ -200,6 +200,23 @@ TEST_F(Decoding, FrequencyConverterReadsUnsignedWordsWithTheirOwnDecimals) {
   EXPECT_EQ(f.lbl_uMisIn[0].Caption, "Hz");
 }
 
+// Each trip's relay contact comes from its channel's options byte, never
+// from the trip mode bit of channel A's output byte.
+TEST_F(Decoding, FrequencyConverterTripModesAndRelaysPerChannel) {
+  Identify(7);
+  img.m[3] = 0x40;  // relay A: NC
+  img.m[4] = 0x40;  // trip A on the minimum
+  img.m[5] = 0x00;  // relay B: NO
+  img.m[6] = 0x00;  // trip B on the maximum
+  Decode();
+  EXPECT_TRUE(f.optTrip[1].Value);
+  EXPECT_TRUE(f.optRele[1].Value);
+  EXPECT_TRUE(f.optTrip[2].Value);
+  EXPECT_TRUE(f.optRele[2].Value);
+  EXPECT_FALSE(f.optRele[3].Value);
+  EXPECT_EQ(s.Soglie[1].SogliaMin, 0);
+}
+
 TEST_F(Decoding, TwoInputModelOperatorsAndPhysicalValues) {
   Identify(5);
   img.m[0] = img.m[1] = 5;   // "20 mA"

@@ -146,7 +146,9 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
   const int minimo = (uscita >> 6) & 1;
   SelezionaOpzione(Gruppo(f.optTrip, 2 * c, 2), minimo);
   soglia.SogliaMin = minimo ? -1 : 0;
-  SelezionaOpzione(Gruppo(f.optRele, 2 * c, 2), (b[U(3 + ch)] >> 6) & 1);
+  // The relay contact is bit 6 of the channel's own options byte. (Byte
+  // 3 + ch would give trip B the trip mode of A, bit 6 of byte 4.)
+  SelezionaOpzione(Gruppo(f.optRele, 2 * c, 2), (opzioni >> 6) & 1);
   const bool sogliaF = v == 0 && s.GradiF[0];
   f.txt_soglia_H[c].Text = sogliaF ? CtoF(soglia.SogliaH) : Format(soglia.SogliaH, kMaschera);
   f.txt_soglia_L[c].Text = sogliaF ? CtoF(soglia.SogliaL) : Format(soglia.SogliaL, kMaschera);
