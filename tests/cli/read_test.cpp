@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/json.h"
+#include "app/state.h"
 #include "cli/app.h"
 #include "cli/run_cli.h"
 #include "config/form_fields.h"
@@ -104,8 +105,10 @@ TEST(CliRead, EveryVariantFamilyReadsIntoAConsistentDocument) {
     const json::Value& memory = *doc.Find("memory");
     EXPECT_EQ(memory.size(), k.variant == 5 ? 65u + 26u : 65u) << k.model;
     EXPECT_EQ(memory.Keys().back(), k.variant == 5 ? "153" : "64");
-    // What read prints, write --form takes back.
+    // What read prints, write --form takes back into the window it reads.
+    ProgramState st;
     FrmProgram f;
+    FrmProgram_Load(st, f);
     std::string error;
     EXPECT_TRUE(FormFromJson(form, f, error)) << k.model << ": " << error;
   }

@@ -77,6 +77,8 @@ TEST(FormFields, BadDocumentsAreRefusedAndLeaveTheWindowAlone) {
       {R"({"lbl_uMisIn": ["°F","","","","","","",""]})", "lbl_uMisIn: the window sets this control itself"},
       {R"({"opt_funz": [true, true, false, false, false, false]})", "opt_funz: more than one button ticked among 0 to 2"},
       {R"({"opt_gradi": [false, true], "opt_gradi_far": [false, true]})", "channel 1 cannot show both"},
+      // Ticking °F would leave the boxes in °C and the write taking them as °F.
+      {R"({"opt_gradi": [false, false], "opt_gradi_far": [true, false]})", "channel 0 keeps the scale"},
   };
   for (const auto& c : cases) {
     FrmProgram f = Sample();

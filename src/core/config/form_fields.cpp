@@ -237,6 +237,18 @@ bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) 
     if (!ok) return false;
   }
   if (!CheckGroups(copy, error)) return false;
+  // The °C/°F choice is more than a tick: switching it converts the boxes
+  // and tells writing in which scale the temperatures are. A document cannot
+  // do that conversion, so it may only keep the scale the window shows;
+  // otherwise °F figures would be written to the device as °C.
+  for (std::size_t ch = 0; ch < form.opt_gradi.size(); ++ch) {
+    if (copy.opt_gradi[ch].Value != form.opt_gradi[ch].Value ||
+        copy.opt_gradi_far[ch].Value != form.opt_gradi_far[ch].Value) {
+      error = "opt_gradi, opt_gradi_far: channel " + std::to_string(ch) +
+              " keeps the scale the window shows; a document cannot switch it";
+      return false;
+    }
+  }
   form = std::move(copy);
   return true;
 }

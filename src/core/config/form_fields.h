@@ -36,7 +36,8 @@ json::Value FormToJson(const FrmProgram& form);
 // state. Refused as a whole (form untouched, error says why and where) when
 // the document is not an object, names a control the window does not have,
 // gives a value of the wrong type or an array of the wrong length, or ticks
-// more than one button of an option group.
+// more than one button of an option group, or switches a channel between
+// °C and °F (that needs the window's conversion, not a tick).
 bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error);
 
 // Names of the controls whose values a document carries, in document order.
