@@ -207,8 +207,10 @@ class Writer {
     // Input limits, in the units the boxes show. Only temperature types
     // are ever shown in Fahrenheit; a stale flag on another type must not
     // turn its mV or ohm into degrees.
+    // Channel B's boxes that were just given channel A's texts hold them in
+    // channel A's scale, whatever channel B's own (often hidden) choice is.
     if (v == 6 && ch == 1) s_.GradiF[1] = s_.GradiF[0];
-    const bool far = s_.GradiF[c] && IsFahrenheitConvertible(code);
+    const bool far = s_.GradiF[daCanaleA ? 0 : c] && IsFahrenheitConvertible(code);
     const TipoIngresso& tipo = s_.TipiIngresso[static_cast<std::size_t>(code)];
     double limMax = tipo.Max, limMin = tipo.Min, span = tipo.SpanMin;
     if (far) {
