@@ -207,6 +207,10 @@ TEST(MeasureReading, LampsFollowTheStatusBitsWithPendingFirst) {
   EXPECT_EQ(leds(0x26), (std::array<int, 3>{kColoreVerde, kColoreGiallo, kColoreRosso}));
   // The other models carry the status byte in m(5).
   EXPECT_EQ(DecodificaLettura(Make({800, 800, 0, 0}, 2, 0x02), Preparata(2)).Led[1], kColoreRosso);
+  // So does the older family on every variant: its short frame has no m(14).
+  MisuraPreparata f11 = Preparata(0);
+  f11.CodProdotto = 11;
+  EXPECT_EQ(DecodificaLettura(Make({800, 0, 0, 0}, 2, 0x01), f11).Led[0], kColoreRosso);
 }
 
 TEST(MeasureRecording, RowsCarryTheShownValuesAndTheirUnits) {

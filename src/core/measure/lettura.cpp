@@ -61,8 +61,9 @@ Lettura DecodificaLettura(const std::array<std::uint8_t, 15>& m, const MisuraPre
   const int v = p.CodVariante;
   const bool f12 = Famiglia12(p);
   // The trip models send the status byte at the end of their long frame;
-  // the others in the first byte of the second value.
-  l.Stato = (v == 0 || v == 7) ? m[14] : m[5];
+  // the others in the first byte of the second value. The older family's
+  // frame ends at m(5) whatever its variant, so m(14) is never sent there.
+  l.Stato = (f12 && (v == 0 || v == 7)) ? m[14] : m[5];
   const int s = l.Stato;
   l.Led[0] = ColoreLampada(s, kBitAttesaA, kBitSogliaA);
   l.Led[1] = ColoreLampada(s, kBitAttesaB, kBitSogliaB);
