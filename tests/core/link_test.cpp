@@ -235,6 +235,20 @@ TEST_F(LinkFixture, WriteBytesWithoutProgramModeWritesNothingAndReportsIt) {
   EXPECT_EQ(state.ErroreCom, 1);
 }
 
+TEST_F(LinkFixture, WriteBytesRefusesABankThatWouldWrapToAnother) {
+  state.BufIndirizzi = {0x10};
+  state.BufDati = {0x41};
+  for (int bank : {256, -1, 511}) {
+    EXPECT_FALSE(link.WriteBytes(bank, 1)) << bank;
+    EXPECT_EQ(state.ErroreCom, 1);
+  }
+  EXPECT_TRUE(transport.written.empty());  // not even "SM": nothing reached the device
+  ASSERT_EQ(dialogs.boxes.size(), 3u);
+  EXPECT_EQ(dialogs.boxes[0].icon, Icon::Error);
+  EXPECT_TRUE(link.WriteBytes(255, 1));
+  EXPECT_EQ(transport.written[2], Bytes({0x24, 0x57, 0xFF, 0x10, 0x41, 0x0D}));
+}
+
 TEST_F(LinkFixture, WriteBytesStoppedByAVanishedPortIsAFailure) {
   state.BufIndirizzi = {1, 2, 3};
   state.BufDati = {1, 2, 3};
@@ -350,6 +364,55 @@ TEST_F(LinkFixture, ReadSamplesAssemblesStoredWordsAndTables) {
   EXPECT_EQ(r[33], static_cast<int>(JoinWord(0x80, 31, true)));
   EXPECT_EQ(state.EERAM.size(), 4u);  // only the stored words remain
   EXPECT_EQ(state.NumCampioni1, 16);
+}
+
+// Without the "PR" acknowledgement reading, sampling and identification
+// still try the device; only the switch read gives up (tested above).
+TEST_F(LinkFixture, ReadsGoOnWhenProgramModeIsNotAcknowledged) {
+  device.ackProgram = false;
+  device.memory[5] = 0x7B;
+  device.identity = Bytes({2, 5, 0, 12});
+  auto inner = transport.responder;
+  transport.responder = [&](ScriptedTransport& t, const std::string& f) {
+    inner(t, f);
+    if (f.rfind("$S", 0) == 0) t.Deliver(Reply(std::string(2 * 78, '\0') + "\x08"), 0.01);
+  };
+  EXPECT_EQ(link.ReadBytes(0, 5, 1)[0], 0x7B);
+  EXPECT_EQ(state.ErroreCom, 0);
+  auto id = link.ReadProduct();
+  EXPECT_EQ(id[0], 0);
+  EXPECT_EQ(state.CodVariante, 2);
+  EXPECT_EQ(state.ErroreCom, 0);
+  EXPECT_EQ(link.ReadSamples(8).size(), 80u);
+  EXPECT_EQ(state.ErroreCom, 0);
+  EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(LinkFixture, ReadSamplesTriesTwiceThenAsksAtEveryTimeOut) {
+  state.CodVariante = 0;
+  dialogs.answers = {Answer::Retry, Answer::Cancel};
+  EXPECT_TRUE(link.ReadSamples(8).empty());
+  EXPECT_EQ(state.ErroreCom, 1);
+  EXPECT_EQ(transport.Count("$S"), 3);  // two tries, then one more after Retry
+  ASSERT_EQ(dialogs.boxes.size(), 2u);
+  EXPECT_EQ(dialogs.boxes[0].text, "Errore di comunicazione");
+  EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::RetryCancel);
+  EXPECT_EQ(transport.Count("$FPxx"), 3);  // between the tries, on Retry, on Cancel
+  EXPECT_EQ(transport.Count("$R"), 0);     // the stored words are read only after a reply
+}
+
+TEST_F(LinkFixture, ReadSamplesWithoutItsStoredWordsIsEmpty) {
+  state.CodVariante = 4;
+  device.silentReads = 1000;
+  auto inner = transport.responder;
+  transport.responder = [&](ScriptedTransport& t, const std::string& f) {
+    inner(t, f);
+    if (f.rfind("$S", 0) == 0) t.Deliver(Reply(std::string(2 * 32, '\0') + "\x05"), 0.01);
+  };
+  dialogs.answers = {Answer::Cancel};  // the stored-word read's own question
+  EXPECT_TRUE(link.ReadSamples(5).empty());
+  EXPECT_EQ(state.ErroreCom, 1);
+  EXPECT_EQ(dialogs.boxes.size(), 1u);
 }
 
 TEST_F(LinkFixture, ReadSamplesWithWrongEchoIsEmpty) {

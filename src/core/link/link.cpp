@@ -211,8 +211,17 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
 }
 
 bool Link::WriteBytes(int bank, int count) {
-  BusyScope busy(*this);
   pairsSent_ = 0;
+  // A bank that does not fit the frame's byte would wrap round to another
+  // bank (256 is bank 0, the configuration memory): refuse before anything
+  // goes out.
+  if (bank < 0 || bank > 255) {
+    s_.ErroreCom = 1;
+    dialogs_.MsgBox("Write refused: bank " + std::to_string(bank) + " is outside 0 to 255.", Buttons::Ok,
+                    Icon::Error, TitoloApplicazione(s_));
+    return false;
+  }
+  BusyScope busy(*this);
   StopMeasure();
   EnterProgram();
   bool ok = true;
