@@ -207,13 +207,16 @@ TEST_F(WriteFixture, FahrenheitOnlyForTemperatures) {
   EXPECT_EQ(mem[7], 10);
 
   // Channel A in °F on a single-input model: channel B is given A's texts,
-  // so they are °F too, though B's own (hidden) choice is still °C.
-  Connected(0, "Tc J", "2000", "32");
+  // so they are °F too, though B's own (hidden) choice is still °C. B's
+  // offset box is its own, in °C (on this model it lands at 8).
+  Connected(8, "Tc J", "2000", "32");
   s.GradiF = {true, false};
+  f.txt_offset[1].Text = "-1.5";
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_EQ(Asked(), Texts{});
   EXPECT_EQ(Word(20), 10933);
   EXPECT_NEAR(s.Canali[1].InMax, 1093.33, 0.01);
+  EXPECT_EQ(mem[8], 256 - 15);
 
   // Switched to °F on a thermocouple, then changed to mV: the boxes hold mV.
   Connected(0, "90 mV", "50", "10");

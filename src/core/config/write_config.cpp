@@ -379,11 +379,13 @@ class Writer {
     // Cold-junction offset: a signed byte in tenths of a degree Celsius.
     double offset = Val(f_.txt_offset[c].Text);
     const double offsetBox = offset;
-    if (far) offset = DiffFtoCValue(offset);
+    // The offset box is the channel's own, in the channel's own scale.
+    const bool farOffset = s_.GradiF[c] && IsFahrenheitConvertible(code);
+    if (farOffset) offset = DiffFtoCValue(offset);
     const long decimi = Round(offset * 10);
     const std::string soggettoCjc = canale + Testo(s_, kTxtOffsetCjc);
     if ((decimi < -125 || decimi > 125) && !Chiedi(soggettoCjc + " " + Testo(s_, kTxtOltreLimiti))) return false;
-    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, offsetBox, 10, far ? Gradi::Differenza : Gradi::No))
+    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, offsetBox, 10, farOffset ? Gradi::Differenza : Gradi::No))
       return false;
     Append(7 + ch, decimi < 0 ? decimi + 256 : decimi);
 
