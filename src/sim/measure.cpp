@@ -59,6 +59,8 @@ std::optional<double> Entry(const std::vector<double>& t, int k) {
   return t[U(k)];
 }
 
+ActiveChannel FromMemory(const DeviceIdentity& id, const MemoryBank& m, int ch);
+
 ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const std::array<std::uint8_t, 4>& dip,
                            int ch, int code) {
   const int v = id.variant;
@@ -66,6 +68,13 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
   const int d0 = dip[0], d1 = dip[1], d2 = dip[2];
   const int bank = ch == 0 ? d0 : d1;
   ActiveChannel a;
+  // The 4-wire model's switches pick the input type only: span and zero
+  // stay those of its memory, as the program keeps them.
+  if (!In(v, {0, 1, 2, 3, 4, 5, 6, 7, 8})) {
+    const ActiveChannel mem = FromMemory(id, m, ch);
+    a.inMin = mem.inMin;
+    a.inMax = mem.inMax;
+  }
   a.fromSwitches = true;
   if (f12) {
     if (v == 3 || v == 6) code += 15;

@@ -114,3 +114,31 @@ TEST(Stream, TripsWaitTheirDelay) {
   EXPECT_EQ(status(7.2), 0x01) << "tripped once the delay has passed";
   EXPECT_EQ(status(9.9), 0x01);
 }
+
+TEST(Stream, FourWireSwitchesKeepTheRangeInMemory) {
+  // PLV3100: the switches choose Pot50K; span and zero stay the memory's,
+  // so the output follows the signal across that range.
+  ConverterConfig cfg = ConfigFor("PLV3100");
+  cfg.dip = {0x27, 0x85, 0, 0};
+  Signal a;
+  a.kind = Signal::Kind::Steady;
+  a.low = 840;
+  cfg.model = std::make_shared<SignalModel>(std::array<Signal, 2>{a, Signal{}});
+  VirtualConverter dev(cfg);
+  const auto ch = ActiveChannels(dev.Identity(), dev.Bank(0), cfg.dip);
+  const auto memory = ActiveChannels(dev.Identity(), dev.Bank(0), {0, 0, 0, 0});
+  ASSERT_TRUE(ch[0].fromSwitches);
+  EXPECT_EQ(ch[0].code, 23);
+  EXPECT_EQ(ch[0].inMin, memory[0].inMin);
+  EXPECT_EQ(ch[0].inMax, memory[0].inMax);
+  ASSERT_GT(ch[0].inMax, ch[0].inMin);
+  const auto frames = Stream(dev, 0.15);
+  ASSERT_FALSE(frames.empty());
+  // This model keeps its output constants the other way round.
+  const int cal = 100 + (ch[0].current ? 6 : 0);
+  const MemoryBank& m = dev.Bank(0);
+  const double c0 = GetFloat(m, cal + 3), c1 = GetFloat(m, cal);
+  const double o = c0 + (c1 - c0) * (Value(frames[0], 2) - 800) / 2700;
+  const double share = (840 - ch[0].inMin) / (ch[0].inMax - ch[0].inMin);
+  EXPECT_NEAR(o, ch[0].outMin + share * (ch[0].outMax - ch[0].outMin), 2e-3);
+}
