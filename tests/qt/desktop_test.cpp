@@ -15,9 +15,18 @@
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QToolButton>
 
+#include <QtCore/QFileInfo>
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
+#include <QtWidgets/QMenu>
+
 #include <memory>
 
+#include "app/impostatesti.h"
 #include "app/state.h"
+#include "app/texts.h"
+#include "qt/app/sim_event_transport.h"
+#include "support/scripted_dialogs.h"
 #include "qt/app/desktop.h"
 #include "qt/app/qt_dialogs.h"
 #include "qt/views/communication_view.h"
@@ -31,14 +40,18 @@ class DesktopTest : public QObject {
   Q_OBJECT
 
  private:
+  // Declared before the desktop, which asks its questions here.
+  std::unique_ptr<korventa::test::ScriptedDialogs> domande;
   std::unique_ptr<Desktop> d;
 
-  // An unpaced simulated converter keeps the tests quick.
-  void Avvia(const std::string& modello) {
+  // An unpaced simulated converter keeps the tests quick. With `scriptate`
+  // every question goes to `domande` instead of a real dialog.
+  void Avvia(const std::string& modello, bool scriptate = false) {
     OpzioniDesktop o;
     o.simula = modello + ",baud=0";
     std::string errore;
-    d = std::make_unique<Desktop>(o, errore);
+    if (scriptate) domande = std::make_unique<korventa::test::ScriptedDialogs>();
+    d = std::make_unique<Desktop>(o, errore, scriptate ? domande.get() : nullptr);
     QVERIFY2(d->Valido(), errore.c_str());
     d->Avvia();
   }
@@ -51,8 +64,47 @@ class DesktopTest : public QObject {
 
   QAction* Voce(const MenuItem& m) { return d->Principale().Azione(m); }
 
+  // Every text a person reads on the windows, with the values on screen:
+  // titles, labels, frame, button and menu captions, tool tips, boxes.
+  QStringList Testi() {
+    QStringList t;
+    const QList<QWidget*> finestre = {&d->Principale(), &d->Programma(), &d->Lingue(), &d->Operatore(),
+                                      &d->About(),      &d->Misura(),    &d->Switch()};
+    for (QWidget* f : finestre) {
+      t << f->objectName() + " | " + f->windowTitle();
+      for (QWidget* w : f->findChildren<QWidget*>()) {
+        if (auto* l = qobject_cast<QLabel*>(w))
+          t << "label | " + l->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+          t << "button | " + b->text() + " | " + b->toolTip();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+          t << "frame | " + g->title();
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+          t << "box | " + e->text();
+        else if (auto* c = qobject_cast<QComboBox*>(w))
+          t << "list | " + c->currentText();
+      }
+      for (QAction* a : f->findChildren<QAction*>()) t << "menu | " + a->text();
+    }
+    return t;
+  }
+
+  // Types into a box as a person does: the old text selected and replaced.
+  static void Scrivi(QLineEdit* e, const QString& testo) {
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, testo);
+  }
+
+  sim::MemoryBank& Memoria() {
+    return static_cast<SimEventTransport&>(d->Trasporto()).Inner().Converter().Bank(0);
+  }
+
  private slots:
-  void cleanup() { d.reset(); }
+  void cleanup() {
+    d.reset();
+    domande.reset();
+  }
 
   void MainWindowShowsTheModelsCaptions() {
     Avvia("PLV7100");
@@ -75,27 +127,7 @@ class DesktopTest : public QObject {
     QCOMPARE(Voce(m.mnu_Exit)->text(), QString("Esci"));
     QCOMPARE(Voce(m.mnu_File_SaveAs)->text(), QString("Salva con nome..."));
     QCOMPARE(Voce(m.mnu_Help_About)->text(), QString("Info su KORVENTA v.2.7"));
-    bool collaudo = false;
-    for (QAction* a : v.menuBar()->actions())
-      if (a->text() == "Collaudo") collaudo = a->isVisible();
-    QVERIFY(!collaudo);
-
-    // Nothing but the main window shows before the user asks.
-    QVERIFY(!d->Programma().isVisible());
-    QVERIFY(!d->Misura().isVisible());
     Foto(v, "communication.png");
-
-    // English and back.
-    v.Lingua()->click();
-    QVERIFY(d->Lingue().isVisible());
-    d->Lingue().opt_Lang(1)->click();
-    QVERIFY(!d->Lingue().isVisible());
-    QCOMPARE(v.Check1()->text(), QString("Open Com"));
-    QCOMPARE(Voce(m.mnu_Exit)->text(), QString("Exit"));
-    QCOMPARE(v.Modo(1)->toolTip(), QString("Measure"));
-    v.Lingua()->click();
-    d->Lingue().opt_Lang(0)->click();
-    QCOMPARE(v.Check1()->text(), QString("Apri Com"));
   }
 
   void OpenComFillsTheProgrammingWindow() {
@@ -128,6 +160,383 @@ class DesktopTest : public QObject {
     v.Check1()->click();
     QCOMPARE(v.Check1()->text(), QString("Apri Com"));
     QVERIFY(!d->Trasporto().IsOpen());
+  }
+
+  void StartUpShowsOnlyTheMainWindow() {
+    Avvia("PLV7100");
+    CommunicationView& v = d->Principale();
+    QVERIFY(v.isVisible());
+    QVERIFY(!v.Check1()->isChecked());
+    QVERIFY(!d->Trasporto().IsOpen());
+    QCOMPARE(v.Porta()->count(), 16);
+    for (int i = 0; i < 16; ++i) QCOMPARE(v.Porta()->itemText(i), QString("COM%1").arg(i + 1));
+    QCOMPARE(v.Dispositivo(1)->text(), QString("ID=12/0"));
+    // The work windows and the small ones wait for the user.
+    for (QWidget* w : {static_cast<QWidget*>(&d->Programma()), &d->Misura(), &d->Switch(),
+                       static_cast<QWidget*>(&d->Lingue()), static_cast<QWidget*>(&d->Operatore()),
+                       static_cast<QWidget*>(&d->About())})
+      QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    // The factory menu is not on the menu bar, nor are its items reachable.
+    const Communication& m = d->Ctx().w.communication;
+    for (QAction* a : v.menuBar()->actions()) QVERIFY(a->text() != "Collaudo" || !a->isVisible());
+    for (const MenuItem* i : {&m.mnu_Collaudo_EEprom, &m.mnu_Collaudo_Taratura, &m.mnu_test}) {
+      auto* menu = qobject_cast<QMenu*>(Voce(*i)->parent());
+      QVERIFY(menu != nullptr);
+      QVERIFY(!menu->menuAction()->isVisible());
+    }
+
+    // Before any device the language switch needs no answer from one.
+    const QStringList italiano = Testi();
+    v.Lingua()->click();
+    d->Lingue().opt_Lang(1)->click();
+    QCOMPARE(v.Check1()->text(), QString("Open Com"));
+    QCOMPARE(v.Modo(1)->toolTip(), QString("Measure"));
+    v.Lingua()->click();
+    d->Lingue().opt_Lang(0)->click();
+    QCOMPARE(Testi(), italiano);
+  }
+
+  void OpenComFillsTheProgrammingWindowPerVariant_data() {
+    QTest::addColumn<QString>("modello");
+    QTest::addColumn<int>("variante");
+    QTest::addColumn<int>("indice");  // catalogue index of the model shown
+    QTest::newRow("variant 0") << "PLV7100" << 0 << 0;
+    QTest::newRow("variant 5") << "PLV7220D,variant=5" << 5 << 16;
+  }
+
+  void OpenComFillsTheProgrammingWindowPerVariant() {
+    QFETCH(QString, modello);
+    QFETCH(int, variante);
+    QFETCH(int, indice);
+    Avvia(modello.toStdString());
+    CommunicationView& v = d->Principale();
+    v.Check1()->click();
+    QVERIFY(d->Trasporto().IsOpen());
+    QCOMPARE(v.Check1()->text(), QString("Chiudi Com"));
+    QCOMPARE(v.Dispositivo(1)->text(), QString("ID=12/%1").arg(variante));
+    QCOMPARE(v.Dispositivo(0)->text(), QString::fromStdString(TestoMarchio(d->Ctx().s, kOffsetModelli + indice)));
+    QVERIFY(v.Dispositivo(0)->text().startsWith("GN-"));
+
+    // The window shows what the device holds.
+    ProgramView& p = d->Programma();
+    QVERIFY(p.isVisible());
+    const ProgramState& s = d->Ctx().s;
+    for (int ch = 0; ch < 2; ++ch) {
+      const auto c = static_cast<std::size_t>(ch);
+      QVERIFY(p.cmb_Prog_In(ch)->count() > 1);
+      QVERIFY(p.cmb_Prog_Out(ch)->count() > 1);
+      QCOMPARE(p.cmb_Prog_Out(ch)->currentText().isEmpty(), false);
+      // The input code is in the low five bits of the channel's first byte.
+      const QString tipo = QString::fromStdString(s.TipiIngresso[Memoria()[c] & 0x1F].Nome);
+      // Channel B of a single-input model may show the doubler entry.
+      if (ch == 0 || p.frm_input(1)->isVisibleTo(&p)) QCOMPARE(p.cmb_Prog_In(ch)->currentText(), tipo);
+      QCOMPARE(p.txt_Input_max(ch)->text().toDouble(), s.Canali[c].InMax);
+      QCOMPARE(p.txt_Input_min(ch)->text().toDouble(), s.Canali[c].InMin);
+    }
+
+    // The frames of the model.
+    if (variante == 0) {
+      QVERIFY(!p.frm_input(1)->isVisibleTo(&p));
+      QVERIFY(p.frm_soglia(0)->isVisibleTo(&p));
+      QVERIFY(!p.frm_soglia(1)->isVisibleTo(&p));
+      QVERIFY(p.frm_opt()->isVisibleTo(&p));
+      QVERIFY(!p.cmd_math()->isVisibleTo(&p));
+    } else {
+      QVERIFY(p.frm_input(1)->isVisibleTo(&p));
+      QVERIFY(p.frm_output(1)->isVisibleTo(&p));
+      QVERIFY(!p.frm_opt()->isVisibleTo(&p));
+      QVERIFY(p.cmd_math()->isVisibleTo(&p));
+      // The algebraic page copies the ranges of both channels.
+      p.cmd_math()->click();
+      QVERIFY(p.cmd_Operatore(0)->isVisibleTo(&p));
+      QCOMPARE(p.txt_Input_max(2)->text(), p.txt_Input_max(0)->text());
+      QCOMPARE(p.txt_Input_max(3)->text(), p.txt_Input_max(1)->text());
+      QVERIFY(!p.frm_input(0)->isVisibleTo(&p));
+      p.cmd_OperOk()->click();
+      QVERIFY(p.frm_input(0)->isVisibleTo(&p));
+    }
+    QVERIFY(!p.frm_freq()->isVisibleTo(&p));
+    QVERIFY(p.isEnabled());
+  }
+
+  void ViewButtonsAndMenuToggleTheWorkWindows() {
+    Avvia("PLV7100");
+    CommunicationView& v = d->Principale();
+    const Communication& m = d->Ctx().w.communication;
+    QWidget* finestre[] = {&d->Programma(), &d->Misura(), &d->Switch()};
+    const MenuItem* voci[] = {&m.mnu_View_Program, &m.mnu_View_Measure, &m.mnu_View_Switch};
+    for (int i = 0; i < 3; ++i) {
+      v.Modo(i)->click();
+      QVERIFY(finestre[i]->isVisible());
+      v.Modo(i)->click();
+      QVERIFY(!finestre[i]->isVisible());
+      Voce(*voci[i])->trigger();
+      QVERIFY(finestre[i]->isVisible());
+      Voce(*voci[i])->trigger();
+      QVERIFY(!finestre[i]->isVisible());
+    }
+    // Each press flips one window only.
+    v.Modo(1)->click();
+    QVERIFY(!d->Programma().isVisible());
+    QVERIFY(d->Misura().isVisible());
+    QVERIFY(!d->Switch().isVisible());
+    // The programming window stands under the main window.
+    v.Modo(0)->click();
+    QVERIFY(d->Programma().frameGeometry().top() >= v.frameGeometry().bottom());
+  }
+
+  void LanguageRoundTripRestoresEveryCaption() {
+    Avvia("PLV7220D,variant=5");
+    CommunicationView& v = d->Principale();
+    v.Check1()->click();
+    d->Principale().Azione(d->Ctx().w.communication.mnu_Help_About)->trigger();
+    const QStringList italiano = Testi();
+
+    v.Lingua()->click();
+    QVERIFY(d->Lingue().isVisible());
+    QVERIFY(d->Lingue().opt_Lang(0)->isChecked());
+    d->Lingue().opt_Lang(1)->click();
+    QVERIFY(!d->Lingue().isVisible());
+    const QStringList inglese = Testi();
+    QCOMPARE(inglese.size(), italiano.size());
+    int cambiati = 0;
+    for (qsizetype i = 0; i < inglese.size(); ++i) cambiati += inglese[i] != italiano[i] ? 1 : 0;
+    QVERIFY2(cambiati >= 20, qPrintable(QString::number(cambiati)));
+    QCOMPARE(v.Check1()->text(), QString("Close Com"));
+    QCOMPARE(Voce(d->Ctx().w.communication.mnu_File_Open)->text(), QString("Open..."));
+    QCOMPARE(d->Programma().frm_input(0)->title(), QString("Input"));
+    QCOMPARE(d->Programma().windowTitle(), QString("Program"));
+    QCOMPARE(d->About().windowTitle(), QString("About KORVENTA v.2.7"));
+    QCOMPARE(d->About().lbl_Link(1)->text(), QString("MT_EN_GANU_KORVENTA_0114R00.pdf"));
+
+    v.Lingua()->click();
+    QVERIFY(d->Lingue().opt_Lang(1)->isChecked());
+    d->Lingue().opt_Lang(0)->click();
+    QCOMPARE(Testi(), italiano);
+    QCOMPARE(v.Check1()->text(), QString("Chiudi Com"));
+  }
+
+  void ReadWriteOpenSaveThroughTheMenus() {
+    Avvia("PLV7100", true);
+    CommunicationView& v = d->Principale();
+    const Communication& m = d->Ctx().w.communication;
+    v.Check1()->click();
+    QVERIFY(d->Trasporto().IsOpen());
+    QVERIFY(domande->boxes.empty());
+    ProgramView& p = d->Programma();
+    const ProgramState& s = d->Ctx().s;
+    const QString letto = p.txt_Input_max(0)->text();
+    const double massimo = s.Canali[0].InMax;
+    const double scritto = massimo - 10;
+    QVERIFY(scritto > s.Canali[0].InMin);
+
+    // Save as: the name is asked for, with the overwrite prompt.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::string a = dir.filePath("A.DST").toStdString();
+    domande->fileNames.push_back(a);
+    Voce(m.mnu_File_SaveAs)->trigger();
+    QCOMPARE(domande->fileRequests.size(), std::size_t{1});
+    QVERIFY(domande->fileRequests[0].overwritePrompt);
+    QCOMPARE(QFileInfo(QString::fromStdString(a)).size(), qint64{292});
+    QCOMPARE(d->Ctx().w.NomeFile, a);
+
+    // Write: the edited maximum reaches the device's memory.
+    const sim::MemoryBank prima = Memoria();
+    Scrivi(p.txt_Input_max(0), QString::number(scritto));
+    Voce(m.mnu_Action_Program_Write)->trigger();
+    QVERIFY2(domande->boxes.empty(), domande->boxes.empty() ? "" : domande->boxes[0].text.c_str());
+    const sim::MemoryBank dopo = Memoria();
+    QVERIFY(prima != dopo);
+
+    // Read: an edit not written is replaced by what the device holds.
+    Scrivi(p.txt_Input_max(0), QString::number(massimo - 20));
+    Voce(m.mnu_Action_Program_Read)->trigger();
+    QCOMPARE(p.txt_Input_max(0)->text().toDouble(), scritto);
+
+    // Open: the file's values come back on screen, the device is untouched.
+    domande->fileNames.push_back(a);
+    Voce(m.mnu_File_Open)->trigger();
+    QCOMPARE(domande->fileRequests.size(), std::size_t{2});
+    QCOMPARE(p.txt_Input_max(0)->text().toDouble(), letto.toDouble());
+    QVERIFY(Memoria() == dopo);
+
+    // Save: the current file again, without asking for a name.
+    Scrivi(p.txt_Input_max(0), QString::number(scritto));
+    Voce(m.mnu_File_Save)->trigger();
+    QCOMPARE(domande->fileRequests.size(), std::size_t{2});
+    Scrivi(p.txt_Input_max(0), QString::number(massimo - 20));
+    domande->fileNames.push_back(a);
+    Voce(m.mnu_File_Open)->trigger();
+    QCOMPARE(p.txt_Input_max(0)->text().toDouble(), scritto);
+    QVERIFY2(domande->boxes.empty(), domande->boxes.empty() ? "" : domande->boxes[0].text.c_str());
+  }
+
+  void OperatorWindowShowsOptionsForMaxAndMinOnly() {
+    Avvia("PLV7220D,variant=5");
+    d->Principale().Check1()->click();
+    ProgramView& p = d->Programma();
+    p.cmd_math()->click();
+    OperView& o = d->Operatore();
+    p.cmd_Operatore(0)->click();
+    QVERIFY(o.isVisible());
+    static const char* const kNomi[] = {"= B", "= A", "A+B", "A-B", "A*B", "A/B", "MAX", "MIN"};
+    for (int i = 0; i < 8; ++i) QCOMPARE(o.opt_Oper(i)->text(), QString(kNomi[i]));
+    for (int i : {6, 0, 7, 1, 2, 3, 4, 5}) {
+      o.opt_Oper(i)->click();
+      QCOMPARE(o.Frame1()->isVisibleTo(&o), i >= 6);
+      QCOMPARE(o.Frame1()->title(), QString("Options"));
+      QCOMPARE(p.cmd_Operatore(0)->text(), QString(kNomi[i]));
+      QCOMPARE(int{d->Ctx().s.Canali[0].Operatore}, i);
+      for (int k = 0; k < 8; ++k) QCOMPARE(o.opt_Oper(k)->isChecked(), k == i);
+    }
+    // Channel A keeps its last choice, A/B; channel B gets MIN.
+    o.findChild<QPushButton*>()->click();
+    QVERIFY(!o.isVisible());
+    p.cmd_Operatore(1)->click();
+    o.opt_Oper(7)->click();
+    QVERIFY(o.Frame1()->isVisibleTo(&o));
+    o.close();
+    // Reopened for each channel, the window shows that channel's operator.
+    p.cmd_Operatore(0)->click();
+    QVERIFY(o.opt_Oper(5)->isChecked());
+    QVERIFY(!o.opt_Oper(7)->isChecked());
+    QVERIFY(!o.Frame1()->isVisibleTo(&o));
+    p.cmd_Operatore(1)->click();
+    QVERIFY(o.opt_Oper(7)->isChecked());
+    QVERIFY(o.Frame1()->isVisibleTo(&o));
+    QCOMPARE(p.cmd_Operatore(0)->text(), QString("A/B"));
+    QCOMPARE(p.cmd_Operatore(1)->text(), QString("MIN"));
+  }
+
+  void AboutHidesLinksByBrand_data() {
+    QTest::addColumn<int>("marchio");
+    QTest::addColumn<QString>("titolo");
+    QTest::addColumn<bool>("web");
+    QTest::addColumn<bool>("manuale");
+    QTest::addColumn<QString>("manualeIta");
+    QTest::addColumn<QString>("manualeEng");
+    QTest::newRow("brand 0") << 0 << "KORVENTA v.2.7" << true << true << "MT_ITA_KORVENTA_0114R00.pdf"
+                             << "MT_EN_KORVENTA_0114R00.pdf";
+    QTest::newRow("brand 1") << 1 << "KORVENTA v.2.7" << false << true << "MT_ITA_AN_KORVENTA_0114R00.pdf"
+                             << "MT_EN_AN_KORVENTA_0114R00.pdf ";
+    QTest::newRow("brand 2") << 2 << "KORVENTA v.2.7" << true << true << "MT_ITA_GANU_KORVENTA_0114R00.pdf"
+                             << "MT_EN_GANU_KORVENTA_0114R00.pdf";
+    QTest::newRow("brand 3") << 3 << "KUVRO-02 v.2.7" << true << false << "MT_IT_SVKUVRO02_0608R01.pdf"
+                             << "MT_EN_SVKUVRO02_0608R01.pdf";
+  }
+
+  void AboutHidesLinksByBrand() {
+    QFETCH(int, marchio);
+    QFETCH(QString, titolo);
+    QFETCH(bool, web);
+    QFETCH(bool, manuale);
+    QFETCH(QString, manualeIta);
+    QFETCH(QString, manualeEng);
+    Avvia("PLV7100", true);
+    // The brand is fixed by the start-up; another one is put in as a
+    // differently branded build would have it.
+    d->Esegui([marchio](Context& c) {
+      c.s.Marchio = static_cast<std::uint8_t>(marchio);
+      ImpostaTesti(c);
+    });
+    QCOMPARE(d->Principale().windowTitle(), titolo);
+    d->Principale().Azione(d->Ctx().w.communication.mnu_Help_About)->trigger();
+    AboutView& a = d->About();
+    QVERIFY(a.isVisible());
+    QCOMPARE(a.windowTitle(), "Info su " + titolo);
+    QCOMPARE(a.lblTitle()->text(), titolo);
+    QCOMPARE(a.lbl_Link(0)->isVisibleTo(&a), web);
+    QCOMPARE(a.picIcon()->isVisibleTo(&a), web);
+    QCOMPARE(a.lbl_Link(1)->isVisibleTo(&a), manuale);
+    QCOMPARE(a.picPDF()->isVisibleTo(&a), manuale);
+    if (!web) QVERIFY(d->Ctx().w.frm_About.IndirizzoWeb.empty());
+    if (web) QVERIFY(!a.lbl_Link(0)->text().trimmed().isEmpty());
+    QCOMPARE(QString::fromStdString(d->Ctx().w.frm_About.Manuale), manualeIta);
+    d->Esegui([](Context& c) { opt_Lang_Click(c, 1); });
+    QCOMPARE(QString::fromStdString(d->Ctx().w.frm_About.Manuale), manualeEng);
+    QCOMPARE(a.windowTitle(), "About " + titolo);
+
+    // No system-information tool on the search path: the message in
+    // Italian, whatever the language, under the application title.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray("/nonexistent"));
+    a.cmdSysInfo()->click();
+    qputenv("PATH", path);
+    QCOMPARE(domande->boxes.size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(domande->boxes[0].text),
+             QString("Le informazioni sul sistema non sono attualmente disponibili."));
+    QCOMPARE(QString::fromStdString(domande->boxes[0].caption), titolo);
+
+    // OK closes it; shown again it is as it was.
+    a.cmdOK()->click();
+    QVERIFY(!a.isVisible());
+    d->Principale().Azione(d->Ctx().w.communication.mnu_Help_About)->trigger();
+    QVERIFY(a.isVisible());
+    QCOMPARE(a.lbl_Link(1)->isVisibleTo(&a), manuale);
+    QCOMPARE(a.picIcon()->isVisibleTo(&a), web);
+  }
+
+  void PortThatCannotBeOpenedUnticksTheBox() {
+    OpzioniDesktop o;
+    o.porta = "/dev/korventa-no-such-port";
+    domande = std::make_unique<korventa::test::ScriptedDialogs>();
+    std::string errore;
+    d = std::make_unique<Desktop>(o, errore, domande.get());
+    QVERIFY2(d->Valido(), errore.c_str());
+    d->Avvia();
+    CommunicationView& v = d->Principale();
+    v.Check1()->click();
+    QVERIFY(!v.Check1()->isChecked());
+    QCOMPARE(v.Check1()->text(), QString("Apri Com"));
+    QVERIFY(!d->Trasporto().IsOpen());
+    QVERIFY(!d->Programma().isVisible());
+    QCOMPARE(domande->boxes.size(), std::size_t{1});
+    QCOMPARE(domande->boxes[0].text, std::string("Porta COM utilizzata da un altra applicazione"));
+    QCOMPARE(domande->boxes[0].icon, Icon::Error);
+    QCOMPARE(domande->boxes[0].caption, std::string("KORVENTA v.2.7"));
+  }
+
+  void SwitchViewButtonFollowsTheModel() {
+    Avvia("PLV3100");
+    CommunicationView& v = d->Principale();
+    QVERIFY(v.Modo(2)->isEnabled());
+    v.Check1()->click();
+    QCOMPARE(v.Dispositivo(1)->text(), QString("ID=12/9"));
+    // The PLV3100 has no DIP switches.
+    QVERIFY(!v.Modo(2)->isEnabled());
+    QVERIFY(v.Modo(0)->isEnabled());
+  }
+
+  void MeasureMenuStopStartsAndStartDoesNotStop() {
+    Avvia("PLV7100");
+    CommunicationView& v = d->Principale();
+    const Communication& m = d->Ctx().w.communication;
+    v.Check1()->click();
+    bool misurava = false;
+    bool dopoStart = false;
+    int immagine = 0;
+    QTimer attesa;
+    int giri = 0;
+    // Polled from inside the measuring loop, which services events.
+    connect(&attesa, &QTimer::timeout, this, [&] {
+      if (!d->Ctx().s.InMisura && ++giri < 200) return;
+      attesa.stop();
+      misurava = d->Ctx().s.InMisura;
+      immagine = m.cmd_start_Picture;
+      Voce(m.mnu_Action_Measure_Start)->trigger();
+      dopoStart = d->Ctx().s.InMisura;
+      Voce(m.mnu_Action_Measure_Stop)->trigger();
+    });
+    attesa.start(50);
+    // Stop while idle runs the button's toggle: it starts, and returns once
+    // the loop has been stopped.
+    Voce(m.mnu_Action_Measure_Stop)->trigger();
+    QVERIFY(misurava);
+    QCOMPARE(immagine, kImmagineStop);
+    QVERIFY(dopoStart);
+    QVERIFY(!d->Ctx().s.InMisura);
+    QCOMPARE(m.cmd_start_Picture, kImmagineStart);
   }
 
   void ChoosingAnInputTypeUpdatesTheWindow() {
@@ -240,6 +649,22 @@ class DesktopTest : public QObject {
     QVERIFY(!d->Trasporto().IsOpen());
     // Windows now really close.
     QVERIFY(d->Chiudi(Schermo::frm_About));
+  }
+
+  void ClosingTheMainWindowEndsTheProgram() {
+    Avvia("PLV7100");
+    d->Principale().Check1()->click();
+    d->Principale().Lingua()->click();
+    QVERIFY(d->Lingue().isVisible());
+    // A secondary window's close box only hides it.
+    d->Lingue().close();
+    QVERIFY(!d->Lingue().isVisible());
+    QVERIFY(!d->Ctx().s.InUscita);
+    QVERIFY(d->Principale().close());
+    QVERIFY(d->Ctx().s.InUscita);
+    QVERIFY(!d->Programma().isVisible());
+    QVERIFY(!d->Trasporto().IsOpen());
+    for (const Finestra& f : d->Ctx().w.communication.finestre.f) QVERIFY(!f.Loaded);
   }
 };
 

@@ -72,7 +72,7 @@ std::string UsoDesktop() {
          "  --help            this text\n";
 }
 
-Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore) : opzioni_(opzioni) {
+Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande) : opzioni_(opzioni) {
   if (!opzioni_.simula.empty()) {
     sim::SimOptions o;
     // A person trying the program sees the converter's real pace.
@@ -86,7 +86,12 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore) : opzioni_(
     transport_ = std::make_unique<SerialTransport>(WaitMode::EventLoop);
   }
   immagini_ = std::make_unique<Immagini>();
-  dialogs_ = std::make_unique<QtDialogs>(s_, [this]() -> QWidget* { return communication_.get(); });
+  if (domande != nullptr) {
+    dialogs_ = domande;
+  } else {
+    qtDialogs_ = std::make_unique<QtDialogs>(s_, [this]() -> QWidget* { return communication_.get(); });
+    dialogs_ = qtDialogs_.get();
+  }
   spia_ = std::make_unique<SpiaComunicazione>(s_, w_.communication);
   spia_->changed = [this] { Spia(); };
   link_ = std::make_unique<Link>(s_, *transport_, *dialogs_, *spia_);

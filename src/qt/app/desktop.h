@@ -46,8 +46,9 @@ std::string UsoDesktop();
 class Desktop {
  public:
   // Builds the transport the options ask for; `errore` says why when that
-  // fails (then Valido() is false).
-  Desktop(const OpzioniDesktop& opzioni, std::string& errore);
+  // fails (then Valido() is false). `domande`, when given, answers every
+  // question instead of the real dialogs (it must outlive the desktop).
+  Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande = nullptr);
   ~Desktop();
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
@@ -88,7 +89,8 @@ class Desktop {
   ProgramState s_;
   Windows w_;
   std::unique_ptr<Transport> transport_;
-  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<QtDialogs> qtDialogs_;
+  Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given
   std::unique_ptr<SpiaComunicazione> spia_;
   std::unique_ptr<Link> link_;
   std::unique_ptr<Context> ctx_;

@@ -167,6 +167,7 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
 
   // Output.
   QGroupBox* out = Cornice(col, [c](F& f) -> Frame& { return f.frm_output[c]; });
+  frm_output_[c] = out;
   {
     QGridLayout* g = Griglia(out);
     cmb_Prog_Out_[c] = Elenco(out, [c](F& f) -> ComboBox& { return f.cmb_Prog_Out[c]; },
@@ -237,6 +238,7 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
 
   // Trips.
   QGroupBox* soglia = Cornice(col, [c](F& f) -> Frame& { return f.frm_soglia[c]; });
+  frm_soglia_[c] = soglia;
   {
     QGridLayout* g = Griglia(soglia);
     auto trip = [c](F& f) { return Gruppo(f.optTrip, 2 * c, 2); };
@@ -266,6 +268,7 @@ QWidget* ProgramView::Comuni(QWidget* p) {
 
   // Response delay, doubler, high speed.
   QGroupBox* opt = Cornice(box, [](F& f) -> Frame& { return f.frm_opt; });
+  frm_opt_ = opt;
   {
     QGridLayout* g = Griglia(opt);
     g->addWidget(Etichetta(opt, [](F& f) -> Label& { return f.lbl_opzioni; }), 0, 0, 1, 3);
@@ -287,6 +290,7 @@ QWidget* ProgramView::Comuni(QWidget* p) {
 
   // Frequency input.
   QGroupBox* freq = Cornice(box, [](F& f) -> Frame& { return f.frm_freq; });
+  frm_freq_ = freq;
   {
     QGridLayout* g = Griglia(freq);
     g->addWidget(Etichetta(freq, [](F& f) -> Label& { return f.lbl_freq_analog; }), 0, 0);
@@ -356,12 +360,14 @@ QWidget* ProgramView::PaginaAlgebrica(QWidget* p) {
     {
       QGridLayout* g = Griglia(fin);
       g->addWidget(Fissa(fin, "Max"), 0, 0);
-      g->addWidget(Casella(fin, [c](F& f) -> TextBox& { return f.txt_Input_max[c + 2]; }, true), 0, 1);
+      txt_Input_max_[c + 2] = Casella(fin, [c](F& f) -> TextBox& { return f.txt_Input_max[c + 2]; }, true);
+      g->addWidget(txt_Input_max_[c + 2], 0, 1);
       g->addWidget(Etichetta(fin, [c](F& f) -> Label& { return f.lbl_uMisIn[4 + 2 * c]; }), 0, 2);
       g->addWidget(Fissa(fin, "→"), 0, 3);
       g->addWidget(Casella(fin, [c](F& f) -> TextBox& { return f.txt_Fisico_max[c + 2]; }), 0, 4);
       g->addWidget(Fissa(fin, "Min"), 1, 0);
-      g->addWidget(Casella(fin, [c](F& f) -> TextBox& { return f.txt_Input_min[c + 2]; }, true), 1, 1);
+      txt_Input_min_[c + 2] = Casella(fin, [c](F& f) -> TextBox& { return f.txt_Input_min[c + 2]; }, true);
+      g->addWidget(txt_Input_min_[c + 2], 1, 1);
       g->addWidget(Etichetta(fin, [c](F& f) -> Label& { return f.lbl_uMisIn[5 + 2 * c]; }), 1, 2);
       g->addWidget(Fissa(fin, "→"), 1, 3);
       g->addWidget(Casella(fin, [c](F& f) -> TextBox& { return f.txt_Fisico_min[c + 2]; }), 1, 4);

@@ -43,6 +43,10 @@ class ProgramView final : public QWidget {
   QRadioButton* opt_gradi(int ch) const { return opt_gradi_[U(ch)]; }
   QRadioButton* opt_gradi_far(int ch) const { return opt_gradi_far_[U(ch)]; }
   QGroupBox* frm_input(int i) const { return frm_input_[U(i)]; }
+  QGroupBox* frm_output(int ch) const { return frm_output_[U(ch)]; }
+  QGroupBox* frm_soglia(int ch) const { return frm_soglia_[U(ch)]; }
+  QGroupBox* frm_opt() const { return frm_opt_; }
+  QGroupBox* frm_freq() const { return frm_freq_; }
   QPushButton* cmd_Operatore(int ch) const { return cmd_Operatore_[U(ch)]; }
   QPushButton* cmd_math() const { return cmd_math_; }
   QPushButton* cmd_OperOk() const { return cmd_OperOk_; }
@@ -78,6 +82,8 @@ class ProgramView final : public QWidget {
   std::vector<std::function<void(FrmProgram&)>> rendi_;
 
   std::array<QGroupBox*, 4> frm_input_{};
+  std::array<QGroupBox*, 2> frm_output_{}, frm_soglia_{};
+  QGroupBox *frm_opt_ = nullptr, *frm_freq_ = nullptr;
   std::array<QComboBox*, 2> cmb_Prog_In_{}, cmb_Prog_Out_{};
   std::array<QLineEdit*, 4> txt_Input_max_{}, txt_Input_min_{};
   std::array<QRadioButton*, 2> opt_gradi_{}, opt_gradi_far_{};

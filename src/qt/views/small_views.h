@@ -74,6 +74,10 @@ class AboutView final : public QWidget {
   void Rendi();
   QLabel* lblTitle() const { return lblTitle_; }
   QLabel* lbl_Link(int i) const { return lbl_Link_[static_cast<std::size_t>(i)]; }
+  QLabel* picIcon() const { return picIcon_; }
+  QLabel* picPDF() const { return picPDF_; }
+  QPushButton* cmdSysInfo() const { return cmdSysInfo_; }
+  QPushButton* cmdOK() const { return cmdOK_; }
 
  protected:
   void closeEvent(QCloseEvent* e) override;
