@@ -168,6 +168,8 @@ class DesktopTest : public QObject {
     QVERIFY(v.isVisible());
     QVERIFY(!v.Check1()->isChecked());
     QVERIFY(!d->Trasporto().IsOpen());
+    // The start-up talks to no device.
+    QVERIFY(static_cast<SimEventTransport&>(d->Trasporto()).Inner().Written().empty());
     QCOMPARE(v.Porta()->count(), 16);
     for (int i = 0; i < 16; ++i) QCOMPARE(v.Porta()->itemText(i), QString("COM%1").arg(i + 1));
     QCOMPARE(v.Dispositivo(1)->text(), QString("ID=12/0"));
@@ -515,6 +517,7 @@ class DesktopTest : public QObject {
     v.Check1()->click();
     bool misurava = false;
     bool dopoStart = false;
+    bool dopoStop = true;
     int immagine = 0;
     QTimer attesa;
     int giri = 0;
@@ -527,6 +530,9 @@ class DesktopTest : public QObject {
       Voce(m.mnu_Action_Measure_Start)->trigger();
       dopoStart = d->Ctx().s.InMisura;
       Voce(m.mnu_Action_Measure_Stop)->trigger();
+      dopoStop = d->Ctx().s.InMisura;
+      // Whatever the menu did, the loop is ended so the test can go on.
+      d->Ctx().s.InMisura = false;
     });
     attesa.start(50);
     // Stop while idle runs the button's toggle: it starts, and returns once
@@ -535,7 +541,7 @@ class DesktopTest : public QObject {
     QVERIFY(misurava);
     QCOMPARE(immagine, kImmagineStop);
     QVERIFY(dopoStart);
-    QVERIFY(!d->Ctx().s.InMisura);
+    QVERIFY(!dopoStop);
     QCOMPARE(m.cmd_start_Picture, kImmagineStart);
   }
 
