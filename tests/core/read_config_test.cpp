@@ -9,6 +9,7 @@
 #include "app/context.h"
 #include "app/texts.h"
 #include "config/read_config.h"
+#include "config/write_config.h"
 #include "link/protocol.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_transport.h"
@@ -278,6 +279,7 @@ struct Reading : ::testing::Test {
       if (fr.size() == 6 && fr[1] == 'V') tr.Deliver(test::Reply(identity), 0.001);
       if (fr.size() == 6 && fr[1] == 'R' && a < failFrom)
         tr.Deliver(test::Reply(std::string{0, char(a), char(img.m[a])}), 0.001);
+      if (fr.size() == 6 && fr[1] == 'W') img.m[a] = static_cast<std::uint8_t>(fr[4]);
     };
   }
 };
@@ -293,4 +295,34 @@ TEST_F(Reading, FailedBlockReadShowsTheDataErrorAndStops) {
   EXPECT_EQ(d.boxes[1].text, "Errore: controllare i dati di programmazione");
   EXPECT_EQ(d.boxes[1].icon, Icon::Error);
   EXPECT_EQ(d.boxes[1].caption, "KORVENTA v.2.7");
+}
+
+// A °F choice left from a thermocouple device must not reach a PLV7300,
+// whose window has no scale buttons: reading and writing its trips back
+// leaves the thresholds in hertz as they were.
+TEST_F(Reading, StaleFahrenheitDoesNotConvertAFrequencyConvertersTrips) {
+  identity = {7, 4, 0, 12};
+  img.m[0] = 2;               // TTL
+  img.m[4] = 1 | (1 << 2);    // 4-20 mA, one decimal
+  img.Word(20, 50000);        // 5000.0 Hz
+  img.Word(22, 100);
+  img.Word(24, 20000);
+  img.Word(26, 4000);
+  img.Word(53, 10);
+  img.m[8] = 2;
+  img.Float(28, 4500);
+  img.Float(31, 200);
+  img.Float(34, 3000);
+  img.Float(37, 1000);
+  const auto before = img.m;
+  FrmProgram_Load(s, w.frm_program);
+  s.GradiF = {true, true};
+  w.frm_program.opt_gradi[0].Value = false;
+  w.frm_program.opt_gradi_far[0].Value = true;
+  ASSERT_EQ(ReadEprom(c), kLetturaOk);
+  EXPECT_FALSE(s.GradiF[0]);
+  EXPECT_EQ(w.frm_program.txt_soglia_H[0].Text, "4500");
+  d.answers.assign(10, Answer::Ok);
+  ASSERT_EQ(WriteEprom(c), WriteResult::Written);
+  for (int a = 28; a < 40; ++a) EXPECT_EQ(img.m[a], before[a]) << "address " << a;
 }

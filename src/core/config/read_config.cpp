@@ -47,6 +47,15 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
   // 1. Input code (variant 6 keeps "Res300K" as 18, variant 7 is all "Freq").
   const int code = CodiceDaDispositivo(s, b[c] & 0x1F);
   const TipoIngresso& tipo = s.TipiIngresso[U(code)];
+  // An input without temperatures has no scale buttons on screen. A °F
+  // choice left from an earlier device would stay hidden and still make
+  // writing take this channel's thresholds as °F (the PLV7300's hertz, a
+  // PLV7100's millivolts): the channel goes back to °C.
+  if (!IsFahrenheitConvertible(code)) {
+    s.GradiF[c] = false;
+    f.opt_gradi[c].Value = true;
+    f.opt_gradi_far[c].Value = false;
+  }
   MostraIngresso(s, f.cmb_Prog_In[c], code);
   cmb_Prog_In_Change(s, f, ch);
 
