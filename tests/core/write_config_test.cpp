@@ -218,11 +218,17 @@ TEST_F(WriteFixture, FahrenheitOnlyForTemperatures) {
   EXPECT_NEAR(s.Canali[1].InMax, 1093.33, 0.01);
   EXPECT_EQ(mem[8], 256 - 15);
 
-  // Switched to °F on a thermocouple, then changed to mV: the boxes hold mV.
+  // Switched to °F on a thermocouple, then changed to mV: the boxes hold mV,
+  // the trip thresholds too.
   Connected(0, "90 mV", "50", "10");
   s.GradiF = {true, true};
+  f.txt_soglia_H[0].Text = "50";
+  f.txt_soglia_L[0].Text = "20";
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
+  EXPECT_EQ(Asked(), Texts{});
   EXPECT_EQ(Word(20), 5000);
+  EXPECT_NEAR(Float(10), 50, 0.01);
+  EXPECT_NEAR(Float(13), 20, 0.01);
 }
 
 TEST_F(WriteFixture, LimitWarnings) {

@@ -429,9 +429,10 @@ class Writer {
       double limMin = v == 7 ? kTripFreqMin : tipo.Min;
       double span = v == 7 ? kTripFreqSpan : tipo.SpanMin;
       // Thresholds are shown in Fahrenheit only on the PLV7100 with channel
-      // A in Fahrenheit. The PLV7300 has no scale choice: a flag left over
-      // from a device read before must not turn its hertz into degrees.
-      const bool far = v == 0 && s_.GradiF[i];
+      // A's temperature in Fahrenheit. The PLV7300 has no scale choice, and a
+      // flag left over from a thermocouple must not turn millivolts or hertz
+      // into degrees.
+      const bool far = v == 0 && s_.GradiF[i] && IsFahrenheitConvertible(code);
       if (far) {
         limMax = CtoFValue(limMax);
         limMin = CtoFValue(limMin);
