@@ -85,7 +85,7 @@ TEST_F(Identification, UnknownVariantKeepsTheNameAndBrandWithoutNamesShowsTheCod
   EXPECT_EQ(NomeModelloRiconosciuto(c), "PLV7300");
 }
 
-TEST_F(Identification, FailedLineReadStopsTheSetUpBeforeLabelsAndIcons) {
+TEST_F(Identification, FailedLineReadKeepsTheModelLabelsAndEndsTheRead) {
   Device(0);
   ControlloLettura(c);
   w.communication.Check1.Caption = "before";
@@ -95,7 +95,8 @@ TEST_F(Identification, FailedLineReadStopsTheSetUpBeforeLabelsAndIcons) {
   EXPECT_EQ(ControlloLettura(c), EsitoControllo::Annullato);
   EXPECT_EQ(w.communication.lbl_device[0].Caption, "GN-7100");
   EXPECT_EQ(w.communication.lbl_device[1].Caption, "ID=12/0");
-  EXPECT_EQ(w.communication.Check1.Caption, "before");
+  // The port box still follows the language and the port state.
+  EXPECT_EQ(w.communication.Check1.Caption, "Apri Com");
 }
 
 TEST_F(Identification, ReadingRefusesFamilyElevenWritingAcceptsIt) {

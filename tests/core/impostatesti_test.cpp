@@ -112,9 +112,10 @@ TEST_F(SetUpTexts, LanguageSwitchRepaintsEveryCaptionAndFollowsThePort) {
   EXPECT_EQ(w.frm_program.opt_Break[0].Caption, "Alto");
 }
 
-// A language change while a line model no longer answers: the set-up stops
-// at the model read, but every window before that point (the measurement
-// window included) is already in the new language.
+// A language change while a line model no longer answers: the set-up fails
+// at the model read and the model labels stay as they were, but every
+// window, the port check box and the About window included, takes the new
+// language.
 TEST_F(SetUpTexts, SilentLineModelStillGetsTheNewLanguageBeforeTheModelRead) {
   s.CodVariante = 2;
   byte4 = 0x20;
@@ -126,7 +127,9 @@ TEST_F(SetUpTexts, SilentLineModelStillGetsTheNewLanguageBeforeTheModelRead) {
   EXPECT_EQ(w.frm_program.opt_Break[0].Caption, "Up");
   EXPECT_EQ(w.frm_misura.Caption, "Measure");
   EXPECT_EQ(w.communication.lbl_device[0].Caption, "GN-7210 A");
-  EXPECT_EQ(w.communication.Check1.Caption, "Apri Com");  // step 6 not reached
+  EXPECT_EQ(w.communication.Check1.Caption, "Open Com");
+  EXPECT_EQ(w.communication.cmd_Lang_Picture, 6);
+  EXPECT_EQ(w.frm_About.Manuale, "MT_EN_GANU_KORVENTA_0114R00.pdf");
 }
 
 TEST_F(SetUpTexts, SwitchViewIsGreyOnlyForTheModelWithoutSwitches) {

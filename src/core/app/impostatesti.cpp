@@ -202,14 +202,16 @@ bool ImpostaTesti(Context& c) {
   // for the model here. This comes before the stop of a failed line read:
   // a language change while the device is away still repaints them.
   ImpostaTestiMisura(s, c.w.frm_program, c.w.frm_misura);
-  if (!r.letto) return false;
-  // 5. The model labels of the main window.
-  MostraModello(c, r);
-  // 6. Icons, language flag, port check box.
+  // 5. The model labels of the main window. A failed line read leaves them
+  // as they were and makes the whole set-up a failure for its caller.
+  if (r.letto) MostraModello(c, r);
+  // 6. Icons, language flag, port check box; 7. the About window. Neither
+  // depends on the model, so they follow the language even when the model
+  // read failed: a language chosen with the device away (or the port
+  // closed) must not leave "Apri Com" and the flag in the old one.
   Icons(c);
-  // 7. About window.
   About(c);
-  return true;
+  return r.letto;
 }
 
 }  // namespace korventa
