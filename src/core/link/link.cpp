@@ -157,9 +157,11 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
       start + count > p::kBankSize) {
     s_.ErroreCom = 1;
     result[0] = 1;
-    dialogs_.MsgBox("Read refused: addresses " + std::to_string(start) + " to " +
-                        std::to_string(start + count - 1) + " of bank " + std::to_string(bank) +
-                        " are outside 0 to 255.",
+    const std::string da = std::to_string(start), a = std::to_string(start + count - 1), b = std::to_string(bank);
+    dialogs_.MsgBox(s_.Lingua == 0 ? "Lettura rifiutata: gli indirizzi da " + da + " a " + a + " del banco " + b +
+                                         " sono fuori da 0 - 255."
+                                   : "Read refused: addresses " + da + " to " + a + " of bank " + b +
+                                         " are outside 0 to 255.",
                     Buttons::Ok, Icon::Error, TitoloApplicazione(s_));
     return result;
   }
@@ -217,8 +219,10 @@ bool Link::WriteBytes(int bank, int count) {
   // goes out.
   if (bank < 0 || bank > 255) {
     s_.ErroreCom = 1;
-    dialogs_.MsgBox("Write refused: bank " + std::to_string(bank) + " is outside 0 to 255.", Buttons::Ok,
-                    Icon::Error, TitoloApplicazione(s_));
+    const std::string b = std::to_string(bank);
+    dialogs_.MsgBox(s_.Lingua == 0 ? "Scrittura rifiutata: il banco " + b + " è fuori da 0 - 255."
+                                   : "Write refused: bank " + b + " is outside 0 to 255.",
+                    Buttons::Ok, Icon::Error, TitoloApplicazione(s_));
     return false;
   }
   BusyScope busy(*this);
