@@ -632,10 +632,11 @@ void CheckSilentAndVanishing(Row row, Col col, const Outcome& o) {
         EXPECT_GE(o.seconds, p::kReadBytesTries * timeout);
         EXPECT_NE(o.messages.find("Error: check configuration data"), std::string::npos) << o.messages;
       } else {
-        // A port error ends the block at once, without a question and
-        // without waiting out a time-out.
+        // A port error ends the block at once. Had it been taken for a
+        // silent device, the three tries would have timed out and asked, so
+        // no question means no time-out was waited for (a wall-clock bound
+        // here only measures how loaded the machine is).
         EXPECT_EQ(o.questions, 0) << o.messages;
-        EXPECT_LT(o.seconds, 3.0);
         EXPECT_NE(o.messages.find("the configuration could not be read"), std::string::npos) << o.messages;
       }
       break;
