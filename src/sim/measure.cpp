@@ -70,7 +70,7 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
   ActiveChannel a;
   // The 4-wire model's switches pick the input type only: span and zero
   // stay those of its memory, as the program keeps them.
-  if (!In(v, {0, 1, 2, 3, 4, 5, 6, 7, 8})) {
+  if (v == 9) {
     const ActiveChannel mem = FromMemory(id, m, ch);
     a.inMin = mem.inMin;
     a.inMax = mem.inMax;

@@ -104,7 +104,10 @@ bool IngressoAmmesso(const ProgramState& s, int code);
 // Code sets. Fahrenheit-convertible: range values are converted when the
 // channel shows Fahrenheit (7-14, 18-21, 24-28). Plain: range values are shown
 // as stored (1-6, 15-17, 22, 23, 33). Temperature: the catalogue gives the
-// type in degrees ("°C"/"°F": 7-14, 18-21, 24-30).
+// type in degrees ("°C"/"°F": 7-14, 18-21, 24-30). Only the convertible
+// types follow a channel's °C/°F choice on screen, in units and limits: the
+// thermistors 29 and 30 have no scale buttons and writing takes their boxes
+// as Celsius, so they are always shown in Celsius.
 bool IsFahrenheitConvertible(int code);
 bool IsPlainCode(int code);
 bool IsTemperatureCode(int code);

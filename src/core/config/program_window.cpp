@@ -23,12 +23,6 @@ bool ValidChannel(int ch) { return ch == 0 || ch == 1; }
 // Channel `index` shows its temperatures in °F.
 bool MostraFahrenheit(const FrmProgram& f, int ch) { return f.opt_gradi_far[U(ch)].Value; }
 
-// Whether input `code` is shown in the channel's °C/°F choice. Only the
-// types whose boxes are converted (and converted back by writing) follow
-// it: the thermistors 29 and 30 have no scale buttons and stay in °C, so
-// their unit and limits must not say °F over Celsius figures.
-bool SegueScala(int code) { return IsFahrenheitConvertible(code); }
-
 // The unit labels of a channel's input: maximum and minimum, and its trip.
 void UnitaIngresso(FrmProgram& f, int ch, const std::string& unit) {
   f.lbl_uMisIn[U(2 * ch)].Caption = unit;
@@ -58,7 +52,7 @@ void CambiaScala(ProgramState& s, FrmProgram& f, int index, bool toFahrenheit) {
   // same choice cannot convert twice.
   if (IsFahrenheitConvertible(code) && s.GradiF[U(index)] != toFahrenheit) ConvertiCanale(f, index, toFahrenheit);
   // The labels follow the scale for temperatures only: a mV input keeps "mV".
-  if (SegueScala(code)) UnitaIngresso(f, index, toFahrenheit ? kFahrenheit : kCelsius);
+  if (IsFahrenheitConvertible(code)) UnitaIngresso(f, index, toFahrenheit ? kFahrenheit : kCelsius);
   DidascalieIngresso(s, f, index, code);
   s.GradiF[U(index)] = toFahrenheit;
 }
@@ -138,7 +132,7 @@ ListeModello RiempiListe(ProgramState& s, FrmProgram& f) {
 void DidascalieIngresso(const ProgramState& s, FrmProgram& f, int ch, int code) {
   if (!ValidChannel(ch) || code < 0 || code >= kNumTipiIngresso) return;
   const TipoIngresso& t = s.TipiIngresso[U(code)];
-  if (MostraFahrenheit(f, ch) && SegueScala(code)) {
+  if (MostraFahrenheit(f, ch) && IsFahrenheitConvertible(code)) {
     f.lbl_limite_in[U(ch)].Caption = CtoF(t.Min) + " ÷ " + CtoF(t.Max) + " " + t.UMisF;
     // A span is a difference: the converted value less the 32 of the offset.
     f.lbl_spanmin_in[U(ch)].Caption = "Span min.: " + Str(Val(CtoF(t.SpanMin)) - 32) + " " + t.UMisF;
@@ -159,7 +153,7 @@ void cmb_Prog_In_Click(ProgramState& s, FrmProgram& f, int index) {
   if (!s.EventiAttivi || !ValidChannel(index)) return;
   const int code = CodiceIngressoCanale(s, f, index);
   const TipoIngresso& t = s.TipiIngresso[U(code)];
-  UnitaIngresso(f, index, MostraFahrenheit(f, index) && SegueScala(code) ? t.UMisF : t.UMis);
+  UnitaIngresso(f, index, MostraFahrenheit(f, index) && IsFahrenheitConvertible(code) ? t.UMisF : t.UMis);
   DidascalieIngresso(s, f, index, code);
 }
 

@@ -25,12 +25,6 @@ std::size_t U(int i) { return static_cast<std::size_t>(i); }
 // up to 15 significant digits, no exponent, no trailing zeros.
 std::string TestoNumero(double x) { return Format(x, "0.##############"); }
 
-// Range values and offsets of these codes follow the channel's °C/°F
-// choice. The thermistors 29 and 30 have no scale buttons and writing takes
-// their boxes as Celsius, so they are shown in Celsius like the stored value
-// (a °F figure here would be written back as degrees Celsius).
-bool SegueScala(int code) { return IsFahrenheitConvertible(code); }
-
 // The 3-byte device float at address a: least significant byte first.
 double Float3(const std::array<std::uint8_t, 256>& b, int a) {
   return DecodeFloat(b[U(a + 1)], b[U(a)], b[U(a + 2)]);
@@ -74,7 +68,7 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
 
   // 6. Input boxes, in the channel's scale for temperatures.
   const bool fahrenheit = f.opt_gradi_far[c].Value;
-  auto range = [&](double x) { return SegueScala(code) && fahrenheit ? CtoF(x) : Format(x, kMaschera); };
+  auto range = [&](double x) { return IsFahrenheitConvertible(code) && fahrenheit ? CtoF(x) : Format(x, kMaschera); };
   f.txt_Input_max[c].Text = range(rec.InMax);
   f.txt_Input_min[c].Text = range(rec.InMin);
 
@@ -131,7 +125,7 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
 
   // 15. Cold-junction offset: signed tenths of a degree Celsius.
   const double offset = static_cast<std::int8_t>(b[U(7 + ch)]) / 10.0;
-  f.txt_offset[c].Text = Format(SegueScala(code) && fahrenheit ? DiffCtoFValue(offset) : offset, kMascheraUnDecimale);
+  f.txt_offset[c].Text = Format(IsFahrenheitConvertible(code) && fahrenheit ? DiffCtoFValue(offset) : offset, kMascheraUnDecimale);
 
   // 16.-17. The "10 V" minimum of this device, then the range captions.
   if (code == kCod10V) AggiornaMinimo10V(s);
