@@ -2,10 +2,10 @@
 // each reading printed in engineering terms or as CSV rows (the rows the
 // window's Record button writes), until the count is reached or Ctrl-C.
 #include <chrono>
-#include <csignal>
 
 #include "app/identify.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "config/read_config.h"
 #include "measure/frm_misura.h"
 
@@ -14,31 +14,6 @@ namespace korventa::cli {
 namespace {
 
 constexpr const char* kChannels[] = {"A", "B"};
-
-// Set by Ctrl-C. A signal handler reaches nothing but a flag of this kind;
-// the measuring loop looks at it after every reading.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C sets the flag while the command runs; the previous handling comes
-// back afterwards.
-class InterruptFlag {
- public:
-  InterruptFlag() {
-    interrupted = 0;
-    previous_ = std::signal(SIGINT, &OnInterrupt);
-  }
-  ~InterruptFlag() {
-    if (previous_ != SIG_ERR) std::signal(SIGINT, previous_);
-  }
-  InterruptFlag(const InterruptFlag&) = delete;
-  InterruptFlag& operator=(const InterruptFlag&) = delete;
-  bool Set() const { return interrupted != 0; }
-
- private:
-  void (*previous_)(int) = SIG_ERR;
-};
 
 std::string Lamp(int colour) {
   if (colour == kColoreGiallo) return "pending";
@@ -122,7 +97,9 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
       return kExitComm;
   }
 
-  InterruptFlag ctrlC;
+  // Ctrl-C, SIGTERM, SIGHUP or a reader that closed the pipe end the run
+  // the way its own end does: the device is told to stop streaming.
+  InterruptFlag stop(true);
   FrmMisura& f = c.w.frm_misura;
   long printed = 0;
   bool prepared = false;
@@ -147,7 +124,7 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
       out.flush();
       s.dialogs.ResetRetries();
     }
-    if ((count > 0 && printed >= count) || ctrlC.Set()) c.s.InMisura = false;
+    if ((count > 0 && printed >= count) || stop.Set() || !out) c.s.InMisura = false;
   };
   s.dialogs.ResetRetries();
   const EsitoMisura esito = Cmd_StartRead_Click(c);

@@ -1,3 +1,6 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,5 +17,21 @@ int main(int argc, char** argv) {
   // The serial port wants an application object; the CLI runs no event loop.
   QCoreApplication app(argc, argv);
 #endif
-  return korventa::cli::RunCli(args, std::cout, std::cerr);
+  int rc = korventa::cli::RunCli(args, std::cout, std::cerr);
+  // Output that did not arrive (a full disk, a closed pipe) is a failure
+  // like any other: the last buffered bytes are only written, and their
+  // error only known, when the standard output is flushed and closed.
+  std::cout.flush();
+  const bool streamFailed = !std::cout;
+  errno = 0;
+  const bool flushFailed = std::fflush(stdout) != 0;
+  const int flushErrno = errno;
+  const bool closeFailed = std::fclose(stdout) != 0;
+  if (streamFailed || flushFailed || closeFailed) {
+    const int e = flushFailed ? flushErrno : errno;
+    std::cerr << "korventa-cli: the standard output could not be written"
+              << (e != 0 ? std::string(": ") + std::strerror(e) : std::string()) << '\n';
+    if (rc == korventa::cli::kExitOk) rc = korventa::cli::kExitFile;
+  }
+  return rc;
 }

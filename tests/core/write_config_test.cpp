@@ -8,6 +8,7 @@
 #include "app/context.h"
 #include "app/numbers.h"
 #include "app/texts.h"
+#include "config/program_window.h"
 #include "config/write_config.h"
 #include "link/codecs.h"
 #include "link/protocol.h"
@@ -62,7 +63,14 @@ struct WriteFixture : ::testing::Test {
       f.cmb_Prog_Out[ch].Text = "4-20 mA";
       f.txt_Output_max[ch].Text = "20";
       f.txt_Output_min[ch].Text = "4";
-      f.opt_CJC[2 * ch + 1].Value = f.opt_Fili[3 * ch].Value = f.opt_funz[3 * ch].Value = true;
+      SelezionaOpzione(Gruppo(f.opt_CJC, 2 * ch, 2), 1);
+      SelezionaOpzione(Gruppo(f.opt_Fili, 3 * ch, 3), 0);
+      SelezionaOpzione(Gruppo(f.opt_funz, 3 * ch, 3), 0);
+      SelezionaOpzione(Gruppo(f.opt_Break, 2 * ch, 2), 0);
+      SelezionaOpzione(Gruppo(f.optTrip, 2 * ch, 2), 0);
+      SelezionaOpzione(Gruppo(f.optRele, 2 * ch, 2), 0);
+      f.cmb_OverRange[ch].Text = "±0%";
+      f.cmb_OverRange[ch].ListIndex = 0;
       f.txt_offset[ch].Text = "0";
       f.txt_soglia_H[ch].Text = "100";
       f.txt_soglia_L[ch].Text = "50";
@@ -90,6 +98,7 @@ TEST_F(WriteFixture, TripModelEncoding) {
   f.txt_soglia_Delay[0].Text = "2";
   f.txt_Delay.Text = "1.36";  // 20 steps of 58 ms above 0.2 s
   f.opt_Break[1].Value = f.optRele[1].Value = f.chk_HS.Value = f.optTrip[1].Value = true;
+  f.opt_Break[0].Value = f.optRele[0].Value = f.optTrip[0].Value = false;
   f.opt_funz[0].Value = false;
   f.opt_funz[2].Value = true;
   f.opt_Fili[0].Value = false;
@@ -135,6 +144,7 @@ TEST_F(WriteFixture, ModelsWithoutTrips) {
   Connected(1, "Tc K", "1300", "-200");  // kept bit 6 and trip MIN: bit 6 once, no carry
   mem[4] = 0x40;
   f.optTrip[1].Value = true;
+  f.optTrip[0].Value = false;
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_EQ(mem[4], 64 | 16 | 1);
 
