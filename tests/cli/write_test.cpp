@@ -182,7 +182,7 @@ TEST_F(WriteCli, ReadBackDifferencesAndInterruptedWritesExitTwo) {
   EXPECT_EQ(r.rc, kExitComm);
   const int found = Memory().at(22);
   EXPECT_NE(found, 0x18);
-  EXPECT_NE(r.out.find("difference: address 22, expected 24, found " + std::to_string(found) + "\n"),
+  EXPECT_NE(r.out.find("difference: address 22: written 24, read " + std::to_string(found) + "\n"),
             std::string::npos)
       << r.out;
 

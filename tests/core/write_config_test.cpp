@@ -103,8 +103,8 @@ TEST_F(WriteFixture, TripModelEncoding) {
   f.opt_funz[2].Value = true;
   f.opt_Fili[0].Value = false;
   f.opt_Fili[2].Value = true;
-  f.cmb_OverRange[0].ListIndex = 2;
-  f.cmb_OverRange[1].ListIndex = 1;
+  f.cmb_OverRange[0].Text = "±5.0%";
+  f.cmb_OverRange[1].Text = "±2.5%";
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_TRUE(dialogs.boxes.empty());
   EXPECT_EQ((std::array<int, 4>{mem[20], mem[21], mem[22], mem[23]}),
@@ -180,7 +180,7 @@ TEST_F(WriteFixture, FrequencyModel) {
     EXPECT_EQ(DecimaliFrequenza(max), d) << max;
 
   Connected(7, "Freq", "6000", "100");
-  f.cmb_Freq_Type.ListIndex = 6;  // "Volt" without the 50 Hz filter
+  f.cmb_Freq_Type.Text = s.TipiFrequenza[6].Nome;  // "Volt" without the 50 Hz filter
   f.txt_aux_freq.Text = "24";
   f.txt_filter.Text = "300";
   f.txt_soglia_H[1].Text = "3000";
@@ -334,4 +334,21 @@ TEST_F(WriteFixture, AWriteCutShortIsInterrupted) {
     if (writes.size() == 3) t.failWrites = true;
   };
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Interrupted);
+}
+
+// Variant 6 with channel A in °F and channel B in °C: each channel's range
+// and offset are converted by the scale that channel shows, and channel B
+// keeps showing °C afterwards.
+TEST_F(WriteFixture, EachChannelIsConvertedByItsOwnScale) {
+  Connected(6, "KTY81-220", "212", "32");
+  s.GradiF = {true, false};
+  f.txt_Input_max[1].Text = "40";
+  f.txt_Input_min[1].Text = "-30";
+  f.txt_offset[1].Text = "1.0";
+  ASSERT_EQ(WriteEprom(ctx), WriteResult::Written) << (Asked().empty() ? "" : Asked()[0]);
+  EXPECT_DOUBLE_EQ(s.Canali[0].InMax, 100);  // 212 °F
+  EXPECT_DOUBLE_EQ(s.Canali[1].InMax, 40);
+  EXPECT_DOUBLE_EQ(s.Canali[1].InMin, -30);
+  EXPECT_EQ(mem[8], 10);
+  EXPECT_FALSE(s.GradiF[1]);
 }

@@ -136,8 +136,14 @@ class Writer {
     const int v = Variante();
     std::string errori;
     // perIndice: writing takes the list position, not the text.
-    auto combo = [&](const char* nome, std::size_t i, const ComboBox& c, const std::vector<std::string>& voci,
+    auto combo = [&](const char* nome, std::size_t i, ComboBox& c, const std::vector<std::string>& voci,
                      bool perIndice = false) {
+      // Without a filled list (family 11 is not read) the position follows
+      // the text.
+      if (perIndice && c.List.empty()) {
+        const auto at = std::find(voci.begin(), voci.end(), c.Text);
+        c.ListIndex = at == voci.end() ? -1 : static_cast<int>(at - voci.begin());
+      }
       if (perIndice ? c.ListIndex >= 0 && static_cast<std::size_t>(c.ListIndex) < voci.size()
                     : std::find(voci.begin(), voci.end(), c.Text) != voci.end())
         return;
