@@ -21,16 +21,19 @@ int main(int argc, char** argv) {
   // Output that did not arrive (a full disk, a closed pipe) is a failure
   // like any other: the last buffered bytes are only written, and their
   // error only known, when the standard output is flushed and closed.
+  errno = 0;
   std::cout.flush();
+  int error = !std::cout ? errno : 0;
   const bool streamFailed = !std::cout;
   errno = 0;
   const bool flushFailed = std::fflush(stdout) != 0;
-  const int flushErrno = errno;
+  if (flushFailed && error == 0) error = errno;
+  errno = 0;
   const bool closeFailed = std::fclose(stdout) != 0;
+  if (closeFailed && error == 0) error = errno;
   if (streamFailed || flushFailed || closeFailed) {
-    const int e = flushFailed ? flushErrno : errno;
     std::cerr << "korventa-cli: the standard output could not be written"
-              << (e != 0 ? std::string(": ") + std::strerror(e) : std::string()) << '\n';
+              << (error != 0 ? std::string(": ") + std::strerror(error) : std::string()) << '\n';
     if (rc == korventa::cli::kExitOk) rc = korventa::cli::kExitFile;
   }
   return rc;
