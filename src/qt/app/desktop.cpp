@@ -72,7 +72,8 @@ std::string UsoDesktop() {
          "  --help            this text\n";
 }
 
-Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande) : opzioni_(opzioni) {
+Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande)
+    : opzioni_(opzioni), ports_(std::make_unique<SerialPortFactory>(WaitMode::EventLoop)) {
   if (!opzioni_.simula.empty()) {
     sim::SimOptions o;
     // A person trying the program sees the converter's real pace.
@@ -83,7 +84,7 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
     if (!t) return;
     transport_ = std::make_unique<SimEventTransport>(std::move(t));
   } else {
-    transport_ = std::make_unique<SerialTransport>(WaitMode::EventLoop);
+    transport_ = ports_->MakePort("", kDeviceLine);
   }
   immagini_ = std::make_unique<Immagini>();
   if (domande != nullptr) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "link/port_factory.h"
 #include "qt/app/pictures.h"
 #include "qt/app/qt_dialogs.h"
 
@@ -71,6 +72,9 @@ class Desktop {
   Context& Ctx() { return *ctx_; }
   const Immagini& Immagini_() const { return *immagini_; }
   Transport& Trasporto() { return *transport_; }
+  // Serial ports by name and line settings: the device's port comes from
+  // here, and so will the bench instruments'.
+  PortFactory& Porte() { return *ports_; }
 
   CommunicationView& Principale() { return *communication_; }
   ProgramView& Programma() { return *program_; }
@@ -88,6 +92,7 @@ class Desktop {
   OpzioniDesktop opzioni_;
   ProgramState s_;
   Windows w_;
+  std::unique_ptr<PortFactory> ports_;
   std::unique_ptr<Transport> transport_;
   std::unique_ptr<QtDialogs> qtDialogs_;
   Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given
