@@ -16,8 +16,10 @@
 
 #include "app/json.h"
 #include "cli/app.h"
+#include "cli/device_fixture.h"
 #include "cli/run_cli.h"
 #include "files/dst_record.h"
+#include "support/forwarding_transport.h"
 
 using namespace korventa;
 using namespace korventa::cli;
@@ -39,36 +41,26 @@ struct Trigger {
   std::vector<std::string> after;
 } g_trigger;
 
-class SignallingTransport : public Transport {
+class SignallingTransport : public test::ForwardingTransport {
  public:
-  explicit SignallingTransport(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
-  void SetPort(const std::string& name) override { inner_->SetPort(name); }
-  std::string Port() const override { return inner_->Port(); }
-  bool Open(std::string& error) override { return inner_->Open(error); }
-  void Close() override { inner_->Close(); }
-  bool IsOpen() const override { return inner_->IsOpen(); }
+  using ForwardingTransport::ForwardingTransport;
   IoStatus Write(std::span<const std::uint8_t> bytes) override {
     if (bytes.size() == 6 && bytes[0] == '$' && bytes[1] == 'W' && writes_++ == g_trigger.atWrite) Raise();
     if (raised_) g_trigger.after.emplace_back(bytes.begin(), bytes.end());
     if (std::string(bytes.begin(), bytes.end()) == "MI\r") measuring_ = true;
-    return inner_->Write(bytes);
+    return ForwardingTransport::Write(bytes);
   }
   IoStatus ReadAll(std::vector<std::uint8_t>& out) override {
     const std::size_t before = out.size();
-    const IoStatus st = inner_->ReadAll(out);
+    const IoStatus st = ForwardingTransport::ReadAll(out);
     if (measuring_ && out.size() > before && reads_++ == g_trigger.atRead) Raise();
     return st;
   }
-  void Discard() override { inner_->Discard(); }
-  void Wait(Clock::time_point deadline, bool wakeOnBytes) override { inner_->Wait(deadline, wakeOnBytes); }
-  Clock::time_point Now() const override { return inner_->Now(); }
-
  private:
   void Raise() {
     raised_ = true;
     std::raise(g_trigger.signal);
   }
-  std::unique_ptr<Transport> inner_;
   int writes_ = 0, reads_ = 0;
   bool raised_ = false, measuring_ = false;
 };
@@ -78,39 +70,26 @@ std::unique_ptr<Transport> Signalling(const GlobalOptions& options, std::string&
   return inner ? std::make_unique<SignallingTransport>(std::move(inner)) : nullptr;
 }
 
-struct Safety : ::testing::Test {
-  fs::path dir = fs::path(::testing::TempDir()) /
-                 ("korventa-safety-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+struct Safety : korventa::test::DeviceCli {
   void SetUp() override {
     g_trigger = {};
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  std::vector<std::string> Device(const std::string& model, std::vector<std::string> args) const {
-    std::vector<std::string> a = {"--lang", "en", "--simulate", model, "--sim-opt", "memory=" + Path("device.mem")};
-    a.insert(a.end(), args.begin(), args.end());
-    return a;
+    DeviceCli::SetUp();
   }
   bool Written() const { return fs::exists(Path("device.mem")); }
   std::string Slurp(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    const auto bytes = Memory(name);
+    return {bytes.begin(), bytes.end()};
   }
   // A document as read --json gives it, with one control changed.
   void Form(const std::string& model, const std::string& control, std::size_t index, const json::Value& value) {
-    auto r = Cli(Device(model, {"read", "--json"}));
-    ASSERT_EQ(r.rc, kExitOk) << r.err;
-    json::ParseError e;
-    auto doc = json::Parse(r.out, e);
-    json::Value* field = doc->Find("form")->Find(control);
+    json::Value doc = ReadJson(model);
+    json::Value* field = doc.Find("form")->Find(control);
     ASSERT_TRUE(field);
     if (field->IsArray())
       (*field)[index] = value;
     else
       *field = value;
-    std::ofstream(Path("form.json")) << json::Write(*doc);
+    std::ofstream(Path("form.json")) << json::Write(doc);
   }
 };
 

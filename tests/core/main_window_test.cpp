@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/texts.h"
 #include "sim/options.h"
+#include "support/forwarding_transport.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_transport.h"
 
@@ -328,26 +329,14 @@ TEST_F(MainWindowFixture, SystemInformationMissingIsToldInItalian) {
 // Write reads every written address back and says so on the main window; a
 // device that dropped a byte is a failure with the partial-configuration
 // message and the differences.
-class DroppingPort : public Transport {
+class DroppingPort : public test::ForwardingTransport {
  public:
-  explicit DroppingPort(std::unique_ptr<sim::SimTransport> t) : t_(std::move(t)) {}
-  void SetPort(const std::string& name) override { t_->SetPort(name); }
-  std::string Port() const override { return t_->Port(); }
-  bool Open(std::string& error) override { return t_->Open(error); }
-  void Close() override { t_->Close(); }
-  bool IsOpen() const override { return t_->IsOpen(); }
+  using ForwardingTransport::ForwardingTransport;
   IoStatus Write(std::span<const std::uint8_t> b) override {
     if (drop && b.size() == 6 && b[0] == '$' && b[1] == 'W' && b[3] == 20) return IoStatus::Ok;
-    return t_->Write(b);
+    return ForwardingTransport::Write(b);
   }
-  IoStatus ReadAll(std::vector<std::uint8_t>& out) override { return t_->ReadAll(out); }
-  void Discard() override { t_->Discard(); }
-  void Wait(Clock::time_point deadline, bool wake) override { t_->Wait(deadline, wake); }
-  Clock::time_point Now() const override { return t_->Now(); }
   bool drop = false;
-
- private:
-  std::unique_ptr<sim::SimTransport> t_;
 };
 
 TEST_F(MainWindowFixture, WriteIsReadBackAndTheOutcomeShown) {
