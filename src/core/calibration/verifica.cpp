@@ -4,6 +4,7 @@
 #include "app/format.h"
 #include "app/numbers.h"
 #include "config/write_config.h"
+#include "files/safe_file.h"
 #include "instruments/strumenti.h"
 #include "measure/lettura.h"
 
@@ -183,6 +184,22 @@ void prog_man_Click(Verifica& v) {
   }
   p.Visible = !p.Visible;
   ++p.PrimoPiano;
+}
+
+bool SalvaReport(Context& c, const FrmVerifica& f) {
+  FileDialogRequest r;
+  r.title = f.Caption;
+  r.defaultExtension = "txt";
+  r.filters = {{"(*.txt)", "*.txt"}};
+  r.fileName = "verifica.txt";
+  r.overwritePrompt = true;
+  const auto nome = c.dialogs.SaveFileName(r);
+  if (!nome || nome->empty()) return false;
+  std::string errore;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(f.report_ver.Text.data());
+  if (WriteFileAtomically(*nome, {p, f.report_ver.Text.size()}, errore)) return true;
+  c.dialogs.MsgBox(errore, Buttons::Ok, Icon::Error, f.Caption);
+  return false;
 }
 
 void mode_aut_man_Click(Verifica& v, int index) {

@@ -133,6 +133,10 @@ void comm_strum_Click(Verifica& v);
 bool Send_prog_Click(Verifica& v);
 void prog_def_Click(Verifica& v);
 void prog_man_Click(Verifica& v);
+// Saves the report as a text file, the name asked through the dialogs.
+// False when no name was given or the file could not be written (said in a
+// message).
+bool SalvaReport(Context& c, const FrmVerifica& f);
 
 // interfaccia_strum_ver.
 void mode_aut_man_Click(Verifica& v, int index);

@@ -100,7 +100,7 @@ EsitoTest Forza(Context& c, FrmTest& f, bool a, bool b) {
   // A device that did not take program mode would not take the values.
   EsitoTest esito = c.s.ErroreCom != 0 ? EsitoTest::Errore : EsitoTest::Fermato;
   f.Forzatura = esito == EsitoTest::Fermato;
-  while (f.Forzatura) {
+  while (f.Forzatura && !c.s.InUscita) {
     if (va) c.link.SendValueA(*va);
     if (vb) c.link.SendValueB(*vb);
     c.link.Pausa(kPausaForzatura);
@@ -183,7 +183,7 @@ EsitoTest Command1_Click(Context& c, FrmTest& f) {
   if (!Avvia(c, f)) return EsitoTest::GiaInCorso;
   const double ref = Val(f.Text1[0].Text);
   const double toll = Val(f.Text2.Text);
-  while (f.InCorso) {
+  while (f.InCorso && !c.s.InUscita) {
     const LetturaTest l = Leggi(c, f);
     if (!l.valore) return Termina(c, f, l.esito);
     f.Punti.emplace_back(ref, *l.valore);
@@ -206,7 +206,7 @@ EsitoTest Command4_Click(Context& c, FrmTest& f, Strumenti& strumenti) {
   const double attesaPasso = Val(f.Text6.Text), tempoMisura = Val(f.Text9.Text);
   const double toll = Val(f.Text7.Text);
   if (!Avvia(c, f)) return EsitoTest::GiaInCorso;
-  for (double freq = Val(f.Text3.Text); freq <= fine && f.InCorso; freq += passo) {
+  for (double freq = Val(f.Text3.Text); freq <= fine && f.InCorso && !c.s.InUscita; freq += passo) {
     if (!Invia(c, *io, Frequenza(freq))) return Termina(c, f, EsitoTest::Generatore);
     c.link.Pausa(attesaPasso);
     const Clock::time_point t0 = c.link.transport().Now();
