@@ -95,6 +95,16 @@ TEST_F(BenchPlv7100, EachInputTypeReadsTheCalibratorOnceItsGainIsCalibrated) {
   for (const Route& r : routes) {
     SCOPED_TRACE(r.type);
     Write({{0, r.type}, {3, 0}});
+    const int trim = sim::ZeroTrimAddress(converter->Converter().Identity(), r.type, 0);
+    if (trim >= 0) {
+      // Zero trim first: the byte from the reading at zero.
+      Write({{trim, 0}});
+      Apply(r, 0);
+      const long zero = std::lround(Reading());
+      EXPECT_NE(zero, 0);
+      Write({{trim, static_cast<int>(zero > 0 ? 255 - zero : -zero)}});
+      EXPECT_NEAR(Reading(), 0, 1e-3);
+    }
     const double c0 = bench.Truth().Constant(converter->Converter().Identity(), r.type, 0) * 1.03;
     WriteConstant(r.address, c0);
     Apply(r, r.setPoint);
