@@ -129,9 +129,10 @@ void cmd_read_Click(Context& c) {
   // with the running one's on the same line.
   if (c.w.communication.Occupato) return;
   ReadEprom(c);
-  // Switch hook: ReadSwitch (switches/) reads the banks into the switch
-  // window here, then the switch window's model help list aiuto_modello is
-  // hidden.
+  // Then the switch settings into the switch window, when the device
+  // answered the configuration read.
+  if (c.s.ErroreCom == 0) ReadSwitch(c);
+  c.w.frm_switch.aiuto_modello.Visible = false;
 }
 
 void cmd_write_Click(Context& c) {
