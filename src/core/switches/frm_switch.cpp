@@ -86,6 +86,18 @@ int CodiceScelto(Context& c) {
 // The catalogue code without side effects.
 int CodiceMostrato(const Context& c) { return TipoDaTesto(c.s, c.w.frm_switch.cmb_SW_in[0]); }
 
+// The value of the input switch field: in wizard mode the model's own
+// adjustments of the lookup, on a device the catalogue code taken back to
+// the device's numbering.
+int CodiceCampo(const Context& c) {
+  const FrmSwitch& f = c.w.frm_switch;
+  if (!f.ModoWizard) return sw::CodiceVersoCampo(c.s.CodProdotto, c.s.CodVariante, CodiceMostrato(c));
+  SwitchContext ctx;
+  ctx.ModelloOffline = f.ModelloDemo;
+  ctx.PosizioneLista = f.cmb_SW_in[0].ListIndex;
+  return TipoDaTesto(c.s, f.cmb_SW_in[0], &ctx);
+}
+
 std::string Esa2(int b) {
   char t[3];
   std::snprintf(t, sizeof t, "%02X", b & 0xFF);
@@ -118,19 +130,17 @@ sw::Selezione Scelte(Context& c) {
   auto& b = s.canali[1];
   switch (campi.regola) {
     case sw::Regola::Dip7100:
-      a.ingresso = CodiceMostrato(c);
+      a.ingresso = CodiceCampo(c);
       a.opzione = f.Opzione[1].Value ? 1 : 0;
       a.uscita = UscitaDaTesto(c.s, f.cmb_sw_Out[0]);
       b.uscita = UscitaDaTesto(c.s, f.cmb_sw_Out[1]);
       a.span = std::max(0, f.lst_span.ListIndex);
       a.zero = std::max(0, f.lst_zero.ListIndex);
       break;
-    case sw::Regola::Dip7120: {
-      const int code = CodiceMostrato(c);
-      a.ingresso = f.ModoWizard ? code : sw::CodiceVersoCampo(c.s.CodProdotto, c.s.CodVariante, code);
+    case sw::Regola::Dip7120:
+      a.ingresso = CodiceCampo(c);
       a.uscita = UscitaDaTesto(c.s, f.cmb_sw_Out[0]);
       break;
-    }
     case sw::Regola::Dip7120c:
       for (int ch = 0; ch < 2; ++ch) {
         auto& k = s.canali[U(ch)];
@@ -147,7 +157,7 @@ sw::Selezione Scelte(Context& c) {
       s.divisore = std::max(0, f.cmb_divider.ListIndex);
       break;
     case sw::Regola::Dip7150: {
-      const int code = CodiceMostrato(c);
+      const int code = CodiceCampo(c);
       a.ingresso = code;
       // The option switch means cold junction or wires, so it follows the
       // choice only for thermocouples and resistance inputs.
@@ -155,7 +165,7 @@ sw::Selezione Scelte(Context& c) {
       break;
     }
     case sw::Regola::Dip11:
-      a.ingresso = CodiceMostrato(c);
+      a.ingresso = CodiceCampo(c);
       a.uscita = UscitaDaTesto(c.s, f.cmb_sw_Out[0]);
       a.opzione = f.Opzione[1].Value ? 1 : 0;
       break;
@@ -215,7 +225,7 @@ void MostraBanco(BancoDip& b, int byte, int interruttori, bool invertito) {
 
 // Fills a list from a table entry list: "Def: " + the stored value first.
 void RiempiLista(ListBox& l, double predefinito, const std::vector<double>& voci, bool fahrenheit) {
-  auto testo = [&](double v) { return fahrenheit ? CtoF(v) : Str(v); };
+  auto testo = [&](double v) { return fahrenheit ? CtoF(v) : PlainNumber(v); };
   auto dato = [&](double v) { return static_cast<double>(Round(fahrenheit ? CtoFValue(v) : v)); };
   l.AddItem("Def: " + testo(predefinito), dato(predefinito));
   for (double v : voci) l.AddItem(testo(v), dato(v));
@@ -822,7 +832,7 @@ void ListeWizard(Context& c) {
   const bool far = f.opt_far[1].Value && temperatura;
   auto aggiungi = [&](ListBox& l, const std::vector<double>& v) {
     l.AddItem("Default", 0);
-    for (double x : v) l.AddItem(far ? CtoF(x) : Str(x), far ? CtoFValue(x) : x);
+    for (double x : v) l.AddItem(far ? CtoF(x) : PlainNumber(x), far ? CtoFValue(x) : x);
   };
   aggiungi(f.lst_zero, t.zero);
   aggiungi(f.lst_span, t.span);
