@@ -119,9 +119,12 @@ void cmd_modo_Click(Context& c, int i) {
   Finestra& f = Di(c, kSchermi[i]);
   if (f.Visible) {
     f.Visible = false;
-  } else {
-    Mostra(c, kSchermi[i]);
+    return;
   }
+  Mostra(c, kSchermi[i]);
+  // The switch window shows the connected device's switches as they are now.
+  if (i == 2 && c.w.communication.Check1.Value && !c.w.frm_switch.ModoWizard && !c.w.communication.Occupato)
+    ReadSwitch(c);
 }
 
 void cmd_read_Click(Context& c) {

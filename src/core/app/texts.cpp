@@ -93,6 +93,7 @@ constexpr struct {
     {257, "Campo", "Range"},
     {258, "Verifica", "Check"},
     {259, "Data", "Date"},
+    {260, "File non salvato", "File not saved"},
 };
 
 struct Brand {

@@ -6,6 +6,7 @@
 
 #include "app/context.h"
 #include "app/format.h"
+#include "app/identify.h"
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/catalog.h"
@@ -313,6 +314,7 @@ bool LeggiSw(Context& c) {
   if (!LeggiBanchi(c)) return false;
   Attivi attivi(s.EventiAttivi);
   RiempiListeDispositivo(c);
+  f.frm_far.Visible = false;
   const sw::CampiFamiglia& campi = CampiAttivi(c);
   const sw::Selezione sel = sw::Decodifica(campi, f.Dip);
   const auto& a = sel.canali[0];
@@ -493,6 +495,7 @@ FrmSwitch::FrmSwitch() {
   cmb_divider.Select(0);
   aiuto_modello.Visible = false;
   visualizza_limiti.Visible = false;
+  frm_far.Visible = false;
   MostraColonnaB(*this, false);
   MostraDip3(*this, 0, 0, 0);
 }
@@ -857,6 +860,39 @@ void close_aiuto_switch_Click(Context& c) {
   ImpostaSwOpz(c);
   Disegna(c);
   ControllaConfig(c);
+}
+
+SchedaSwitch Scheda(const Context& c, const std::string& data) {
+  const ProgramState& s = c.s;
+  const FrmSwitch& f = c.w.frm_switch;
+  SchedaSwitch k;
+  k.Titolo = Testo(s, 253);
+  const std::string modello = f.ModoWizard ? f.aiuto_modello.Text : NomeModelloRiconosciuto(c);
+  k.Righe.emplace_back(Testo(s, 254), modello);
+  const int canali = f.cmb_SW_in[1].Visible ? 2 : 1;
+  for (int ch = 0; ch < canali; ++ch) {
+    const std::string suffisso = canali == 2 ? (ch == 0 ? " CH1" : " CH2") : "";
+    k.Righe.emplace_back(Testo(s, 255) + suffisso, f.cmb_SW_in[U(ch)].Text);
+    if (f.cmb_sw_Out[U(ch)].Visible) k.Righe.emplace_back(Testo(s, kTestoUscita) + suffisso, f.cmb_sw_Out[U(ch)].Text);
+    if (f.frm_optionSw[U(ch)].Visible) {
+      const auto& on = f.Opzione[U(2 * ch + 1)];
+      const auto& off = f.Opzione[U(2 * ch)];
+      k.Righe.emplace_back(Testo(s, 256) + suffisso,
+                           f.frm_optionSw[U(ch)].Caption + ": " + (on.Value ? on.Caption : off.Caption));
+    }
+  }
+  if (f.cmb_sw_Out[1].Visible && canali == 1) k.Righe.emplace_back(Testo(s, kTestoUscita) + " CH2", f.cmb_sw_Out[1].Text);
+  std::string campo;
+  auto voce = [](const ListBox& l) { return l.ListIndex >= 0 ? l.List[U(l.ListIndex)] : std::string("-"); };
+  if (f.lst_span.Visible) campo = "Span " + voce(f.lst_span) + ", Zero " + voce(f.lst_zero);
+  if (f.frm_divider.Visible) campo += " x" + f.cmb_divider.Text;
+  if (!f.visualizza_limiti.Text.empty() && f.visualizza_limiti.Visible)
+    campo += (campo.empty() ? "" : "; ") + f.visualizza_limiti.Text;
+  k.Righe.emplace_back(Testo(s, 257), campo);
+  k.Righe.emplace_back("SW", Esa2(f.Dip[0]) + " " + Esa2(f.Dip[1]) + " " + Esa2(f.Dip[2]));
+  k.Righe.emplace_back(Testo(s, 258), f.Label4_20.Caption);
+  k.Righe.emplace_back(Testo(s, 259), data);
+  return k;
 }
 
 std::vector<std::string> DisegnoTesto(const FrmSwitch& f) {

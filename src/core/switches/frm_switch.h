@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/controls.h"
@@ -120,6 +121,14 @@ void aiuto_modello_Click(Context& c, int posizione);
 void SceltaModello(Context& c, int posizione);
 void ListeWizard(Context& c);
 void close_aiuto_switch_Click(Context& c);
+
+// The switch card: title and (caption, value) rows in the user's language:
+// model, per channel input, output and option, range, check result, date.
+struct SchedaSwitch {
+  std::string Titolo;
+  std::vector<std::pair<std::string, std::string>> Righe;
+};
+SchedaSwitch Scheda(const Context& c, const std::string& data);
 
 // The window's state as text lines, for the CLI and the switch card:
 // banks as bytes and as a drawing ("SW1 [1:ON ] ..."), one line each.
