@@ -179,7 +179,7 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
   // Nothing but a read-back tells a write the device took from one it let
   // fall on the floor.
   s.dialogs.ResetRetries();
-  const Verifica v = VerificaScrittura(ctx);
+  const Rilettura v = VerificaScrittura(ctx);
   if (v.Ok()) {
     out << TestoVerifica(s.state, v) << '\n';
     return kExitOk;

@@ -145,7 +145,7 @@ void cmd_write_Click(Context& c) {
   if (WriteEprom(c) != WriteResult::Written) return;
   // A device that stopped listening half-way takes the frames without a
   // word: only reading the addresses back tells.
-  const Verifica v = VerificaScrittura(c);
+  const Rilettura v = VerificaScrittura(c);
   const std::string testo = TestoVerifica(c.s, v);
   m.lbl_verifica.Caption = testo.substr(0, testo.find('\n'));
   if (!v.Ok())

@@ -568,12 +568,12 @@ std::string TestoScritturaParziale(const ProgramState& s) {
   return s.Lingua == 0 ? kTestoScritturaInterrotta : kTextWriteInterrupted;
 }
 
-Verifica VerificaScrittura(Context& c) {
+Rilettura VerificaScrittura(Context& c) {
   ProgramState& s = c.s;
   std::map<int, int> atteso;
   for (std::size_t i = 0; i < s.BufIndirizzi.size() && i < s.BufDati.size(); ++i)
     atteso[s.BufIndirizzi[i]] = s.BufDati[i];
-  Verifica v;
+  Rilettura v;
   v.Indirizzi = atteso.size();
   if (atteso.empty()) {
     v.Letta = true;
@@ -606,7 +606,7 @@ Verifica VerificaScrittura(Context& c) {
   return v;
 }
 
-std::string TestoVerifica(const ProgramState& s, const Verifica& v) {
+std::string TestoVerifica(const ProgramState& s, const Rilettura& v) {
   const bool it = s.Lingua == 0;
   if (!v.Letta) return it ? "non verificato: la rilettura non è riuscita" : "not verified: the read-back failed";
   if (v.Differenze.empty())

@@ -35,15 +35,15 @@ WriteResult WriteEprom(Context& c);
 // The read-back after a write: every address the last WriteEprom sent is
 // read again and compared with the last byte sent there (bit 6 of the output
 // bytes is left out where the device owns it).
-struct Verifica {
+struct Rilettura {
   bool Letta = false;                  // the read-back itself succeeded
   std::size_t Indirizzi = 0;           // addresses compared
   std::vector<std::string> Differenze; // "address 20: written 224, read 46"
   bool Ok() const { return Letta && Differenze.empty(); }
 };
-Verifica VerificaScrittura(Context& c);
+Rilettura VerificaScrittura(Context& c);
 // "verified: 21 addresses", or why not (the differences one per line).
-std::string TestoVerifica(const ProgramState& s, const Verifica& v);
+std::string TestoVerifica(const ProgramState& s, const Rilettura& v);
 // The message of a write that may have left part of the new configuration
 // on the device.
 std::string TestoScritturaParziale(const ProgramState& s);
