@@ -32,6 +32,9 @@ class PolicyDialogs : public Dialogs {
   // Names the file dialogs answer with (set by the command being run).
   std::string openName;
   std::string saveName;
+  // What an input box is answered with (set by the command being run);
+  // empty: the proposed text.
+  std::string inputText;
 
  private:
   Policy policy_;
