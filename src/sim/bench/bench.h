@@ -51,6 +51,8 @@ struct AnalogueTruth {
   std::array<double, 2> outputOffset{};
   // The cold-junction sensor reads this much high (°C).
   double cjcError = 0;
+  // The unit draws this much more supply current than its model (mA).
+  double extraSupply_mA = 0;
 
   static AnalogueTruth Seeded(unsigned seed, const DeviceIdentity& id);
   // The range's true constant for this converter.
@@ -75,6 +77,8 @@ class VirtualBench {
 
   BenchState& State() { return state_; }
   const AnalogueTruth& Truth() const { return truth_; }
+  // A unit with a fault of its own: tests change its truth.
+  AnalogueTruth& Truth() { return truth_; }
   const BenchOptions& Options() const { return options_; }
   // The converter's measurement model; put it in ConverterConfig::model.
   std::shared_ptr<MeasureModel> Model() { return model_; }
