@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/state.h"
+#include "calibration/frm_tara.h"
 #include "config/program_window.h"
 #include "files/dst_record.h"
 #include "link/link.h"
@@ -19,6 +20,8 @@ struct Windows {
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
+  FrmTara frm_tara;
+  Frm3100 Frm_3100;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // The ".DST" record kept between file operations: opening fills it,

@@ -299,7 +299,12 @@ bool Tara::TaraIngresso(int canale, int riga, int tipo, int indirizzo, double S,
   b_.aggiorna();
   if (!ok) return false;
   if (f.stop) return true;
-  if (f.chk_controllo.Value && !PuntiControllo(canale, riga, tipo, ptc, Z, H, F, *instr)) return false;
+  if (f.chk_controllo.Value) {
+    if (!PuntiControllo(canale, riga, tipo, ptc, Z, H, F, *instr)) return false;
+  } else if (r.txt_k1.colore == Colore::Verde) {
+    // Without check points the constant is the step's whole result.
+    r.chk_tara.colore = Colore::Verde;
+  }
   b_.aggiorna();
   return true;
 }

@@ -31,6 +31,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class TaraView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -93,6 +94,8 @@ class Desktop {
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
   QWidget& Switch();
+  // The calibration window (Collaudo > Taratura), made on first use.
+  TaraView& Taratura();
 
  private:
   void Spia();
@@ -122,6 +125,7 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<TaraView> taratura_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
