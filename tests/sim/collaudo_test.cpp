@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/busy.h"
+#include "calibration/linearita.h"
 #include "factory/collaudo.h"
 #include "link/codecs.h"
 #include "sim/bench/bench.h"
@@ -275,6 +276,30 @@ TEST(ProductionRun, GainErrorBeyondTwoPercentIsRedAndTheRunGoesOn) {
   EXPECT_EQ(x.Row(1).chk_tara.colore, Colore::Rosso);
   EXPECT_EQ(e.righeRosse, std::vector<int>{1});
   EXPECT_EQ(x.Row(11).chk_tara.colore, Colore::Verde);
+}
+
+TEST(LinearitySweep, OutputSweepWritesUntilStopAndLeavesForcing) {
+  Banco x("PLV7110A");
+  x.ports = x.bench->Ports({{"COM8", sim::BenchRole::Mult}, {"COM2", sim::BenchRole::Mult1}});
+  x.strumenti = std::make_unique<Strumenti>(x.state, x.sel, *x.ports, *x.usb, x.dialogs);
+  const auto dir = std::filesystem::temp_directory_path() / "korventa_sweep";
+  std::filesystem::create_directories(dir);
+  x.frm.cartellaModelli = dir.string();
+  BancoTara b{x.state, *x.link, *x.strumenti, x.dialogs, x.frm, x.f3100};
+  int righe = 0;
+  b.aggiorna = [&] {
+    if (++righe == 3) Command4_Click(x.frm);
+  };
+  std::string errore;
+  ASSERT_TRUE(Command9_Click(b, errore)) << errore;
+  std::ifstream f(dir / "linear.dat");
+  std::string a, c;
+  std::getline(f, a);
+  std::getline(f, c);
+  EXPECT_EQ(a.substr(0, 4), "800\t");
+  EXPECT_EQ(c.substr(0, 4), "801\t");
+  EXPECT_EQ(x.sel.txt_comMult, "Com3");  // the operator's selector is back
+  EXPECT_FALSE(x.converter->Converter().Forced()[0].has_value());
 }
 
 class EveryModel : public ::testing::TestWithParam<const char*> {};

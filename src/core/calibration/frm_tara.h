@@ -100,6 +100,7 @@ struct FrmTara {
   bool ripresa = false;  // resume mode
   bool grezzo = false;   // raw readings (PTC reference measurements)
   bool inCorso = false;  // a run is going on
+  bool sweepStop = false;  // "Stop" of the two linearity sweeps
 };
 
 // Selecting a model: the model table's boxes, the run settings, the

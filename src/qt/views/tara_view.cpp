@@ -21,6 +21,7 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "app/main_window.h"
+#include "calibration/linearita.h"
 #include "config/write_config.h"
 #include "factory/rapporto.h"
 #include "qt/app/desktop.h"
@@ -316,6 +317,28 @@ TaraView::TaraView(Desktop& d) : d_(d) {
   off_ = new QPushButton(Q(m.cmd_Off.Caption), this);
   for (auto* b : {start_, riprendi_, stop_, prog_, on_, off_}) pulsanti->addWidget(b);
   destra->addLayout(pulsanti);
+  auto* sweep = new QHBoxLayout;
+  lettMult_ = new QPushButton(Q(m.Command9.Caption), this);
+  dueCanali_ = new QPushButton(Q(m.Command3.Caption), this);
+  fermaSweep_ = new QPushButton(Q(m.Command4.Caption), this);
+  for (auto* b : {lettMult_, dueCanali_, fermaSweep_}) sweep->addWidget(b);
+  sweep->addStretch(1);
+  destra->addLayout(sweep);
+  for (int quale = 0; quale < 2; ++quale)
+    connect(quale == 0 ? lettMult_ : dueCanali_, &QPushButton::clicked, this, [this, quale] {
+      if (corre_) return;
+      corre_ = true;
+      d_.Esegui([this, quale](Context& c) {
+        BancoTara b{c.s, c.link, d_.Banco(), c.dialogs, c.w.frm_tara, c.w.Frm_3100};
+        b.aggiorna = [this] { Rendi(); };
+        std::string errore;
+        if (!(quale == 0 ? Command9_Click(b, errore) : Command3_Click(b, errore)))
+          c.dialogs.MsgBox(errore, Buttons::Ok, Icon::Error, "PLV 7100");
+      });
+      corre_ = false;
+      Rendi();
+    });
+  connect(fermaSweep_, &QPushButton::clicked, this, [this] { Command4_Click(d_.Ctx().w.frm_tara); });
   connect(start_, &QPushButton::clicked, this, [this] { Corri(false); });
   connect(riprendi_, &QPushButton::clicked, this, [this] { Corri(true); });
   // STOP only raises the request; the run honours it between steps.
@@ -408,7 +431,7 @@ void TaraView::Rendi() {
   p.setColor(QPalette::Window, ColoreQt(m.coloreCollaudo, palette().color(QPalette::Window)));
   p.setColor(QPalette::WindowText, Qt::black);
   lbl_collaudo_->setPalette(p);
-  for (auto* b : {start_, riprendi_, on_, off_, taraA_, taraB_}) b->setEnabled(!corre_);
+  for (auto* b : {start_, riprendi_, on_, off_, taraA_, taraB_, lettMult_, dueCanali_}) b->setEnabled(!corre_);
   f3100_->Rendi();
 }
 

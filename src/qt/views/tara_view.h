@@ -63,6 +63,7 @@ class TaraView final : public QWidget {
   QLineEdit *Text2_, *Text3_, *Text4_, *Text5_, *cartellaModelli_;
   QLabel* lbl_collaudo_;
   QPushButton *start_, *riprendi_, *stop_, *prog_, *on_, *off_, *taraA_, *taraB_;
+  QPushButton *lettMult_, *dueCanali_, *fermaSweep_;
   std::unique_ptr<Frm3100View> f3100_;
   bool corre_ = false;
 };
