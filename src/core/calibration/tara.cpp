@@ -287,11 +287,8 @@ bool Tara::TaraIngresso(int canale, int riga, int tipo, int indirizzo, double S,
   if (ptc) {
     ok = PassoPtc(canale, riga);
   } else {
-    bool accettato = false;
     ok = PassoGuadagno(canale, riga, tipo, indirizzo, S, N, *instr);
-    accettato = ok && r.txt_k1.colore != Colore::Rosso;
-    if (ok && accettato && (tipo == 4 || tipo == 5)) ok = TrimZero(canale, tipo);
-    if (ok && !accettato) {
+    if (ok && r.txt_k1.colore == Colore::Rosso) {
       b_.aggiorna();
       return true;
     }
@@ -320,6 +317,9 @@ bool Tara::PassoGuadagno(int canale, int riga, int tipo, int indirizzo, double S
   b_.aggiorna();
   if (!ScriviFloat(indirizzo, C0)) return false;
   if (Resistenza(riga)) Pausa(4);
+  // The 10 V and 20 mA inputs have a zero offset of their own: trimmed
+  // first, so the gain comes from a reading free of it.
+  if ((tipo == 4 || tipo == 5) && !TrimZero(canale, tipo)) return false;
   const double setPoint = tipo == 24 ? 2000 : S;
   if (!Cal(setPoint * instr.K)) return false;
   Pausa(b_.frm.ritardo);

@@ -31,6 +31,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class SwitchView;
 class TaraView;
 
 struct OpzioniDesktop {
@@ -93,6 +94,7 @@ class Desktop {
   AboutView& About() { return *about_; }
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
+  SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
   // The calibration window (Collaudo > Taratura), made on first use.
   TaraView& Taratura();
@@ -124,7 +126,7 @@ class Desktop {
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
-  std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<SwitchView> switch_;
   std::unique_ptr<TaraView> taratura_;
 
   int profondita_ = 0;       // handlers running, nested
