@@ -146,7 +146,6 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
   FrmTara& f = b_.frm;
   Strumenti& st = b_.strumenti;
   const std::string& m = f.modello;
-  const Frm3100& d = b_.f3100;
   if (!st.ApriPortaDispositivo(b_.link) || !st.ApriPorte()) return Errore(st.Errore());
   tara_.Pausa(0.5);
   if (!st.ImpostaAlim(true, "24.00")) return Errore(st.Errore());
@@ -159,8 +158,7 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
     if (m == "PLV7100") ok = tara_.Rele("114A115A116A117C");
     else if (m != "PLV3100") ok = tara_.Rele("108A");
     else {
-      if (DispositivoAbilitato(d, 0)) ok = tara_.Rele("107A108A");
-      if (ok && DispositivoAbilitato(d, 1)) ok = tara_.Rele("107C108C");
+      ok = ReleDispositivi("107A108A", "107C108C");
     }
     if (!ok) return Errore(tara_.Errore());
   }
@@ -183,8 +181,7 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
     if (Fine x = Switch(); x != Fine::Normale) return x;
     bool ok = true;
     if (m == "PLV3100") {
-      if (DispositivoAbilitato(d, 0)) ok = tara_.Rele("104A105A106A107A108A109A110A111A");
-      if (ok && DispositivoAbilitato(d, 1)) ok = tara_.Rele("104C105C106C107C108C109A110A111A");
+      ok = ReleDispositivi("104A105A106A107A108A109A110A111A", "104C105C106C107C108C109A110A111A");
     } else if (m == "PLV7150" || m == "3200OEM") {
       ok = tara_.Rele("109A110A111A112A");
     } else if (m != "PLV7100") {
@@ -199,6 +196,14 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
   }
   if (f.chk_Canale[1].Value) return CanaleB();
   return Fine::Normale;
+}
+
+bool Collaudo::ReleDispositivi(const char* uno, const char* due) {
+  // Each of the two devices has its own relays; only an enabled one's are
+  // switched.
+  const Frm3100& d = b_.f3100;
+  if (DispositivoAbilitato(d, 0) && !tara_.Rele(uno)) return false;
+  return !DispositivoAbilitato(d, 1) || tara_.Rele(due);
 }
 
 Collaudo::Fine Collaudo::Consumi(EsitoCollaudo& e) {
@@ -280,7 +285,6 @@ Collaudo::Fine Collaudo::Ingressi(int canale) {
 Collaudo::Fine Collaudo::CanaleA() {
   FrmTara& f = b_.frm;
   const std::string& m = f.modello;
-  const Frm3100& d = b_.f3100;
   const double fondo = m == "PLV3100" ? 10 : 20;
   const double zero = (m == "3200OEM" || m == "PLV7150") ? 4 : 0;
   if (!LeggiCostantiUscita(0, 106)) return Errore("the output constants could not be read");
@@ -290,8 +294,7 @@ Collaudo::Fine Collaudo::CanaleA() {
     return Errore(tara_.Errore());
   bool ok = true;
   if (m == "PLV3100") {
-    if (DispositivoAbilitato(d, 0)) ok = tara_.Rele("104A105A106A107A108A109A110A111A");
-    if (ok && DispositivoAbilitato(d, 1)) ok = tara_.Rele("104C105C106C107C108C109A110A111A");
+    ok = ReleDispositivi("104A105A106A107A108A109A110A111A", "104C105C106C107C108C109A110A111A");
   } else if (m == "PLV7150" || m == "3200OEM") {
     ok = tara_.Rele("101A102A103A104A105A");
   } else if (m == "PLV7100") {

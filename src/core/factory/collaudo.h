@@ -61,6 +61,7 @@ class Collaudo {
   Fine Ingressi(int canale);
   bool ProgrammaFinale(EsitoCollaudo& e);
   bool LeggiCostantiUscita(int canale, int indirizzo);
+  bool ReleDispositivi(const char* uno, const char* due);
   Fine Errore(const std::string& perche);
 
   BancoTara b_;
