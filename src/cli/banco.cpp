@@ -1,5 +1,6 @@
 #include "cli/banco.h"
 
+#include "cli/commands.h"
 #include "sim/options.h"
 
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
@@ -23,8 +24,8 @@ bool SelettoreValido(Ruolo ruolo, const std::string& testo) {
 
 }  // namespace
 
-bool SelettoriDaOpzioni(const Session& s, SelettoriStrumenti& sel, bool disp, std::ostream& err) {
-  for (const auto& voce : s.options.instruments) {
+int SelettoriDaOpzioni(const GlobalOptions& options, SelettoriStrumenti& sel, std::ostream& err) {
+  for (const auto& voce : options.instruments) {
     const auto uguale = voce.find('=');
     const std::string nome = voce.substr(0, uguale);
     const std::string testo = uguale == std::string::npos ? "" : voce.substr(uguale + 1);
@@ -33,21 +34,18 @@ bool SelettoriDaOpzioni(const Session& s, SelettoriStrumenti& sel, bool disp, st
       continue;
     }
     const auto ruolo = RuoloDaChiave(nome);
-    if (!ruolo || (*ruolo == Ruolo::Disp && !disp) || !SelettoreValido(*ruolo, testo)) {
-      err << "korventa-cli: --instrument " << voce << ": expected ROLE=SELECTOR, ROLE supply, switch, mult, mult1, cal"
-          << (disp ? ", eut" : "")
-          << " or usb, SELECTOR Com1..Com8, Usb1..Usb4, Manuale, a device path or (mult, usb) an instrument "
-             "resource\n";
-      return false;
+    if (!ruolo || *ruolo == Ruolo::Disp || !SelettoreValido(*ruolo, testo)) {
+      err << "korventa-cli: --instrument " << voce
+          << ": expected ROLE=SELECTOR, ROLE supply, switch, mult, mult1, cal or usb, SELECTOR Com1..Com8, "
+             "Usb1..Usb4, Manuale, a device path or (mult, usb) an instrument resource\n";
+      return kExitUsage;
     }
     sel.Testo(*ruolo) = testo;
   }
-  return true;
+  return kExitOk;
 }
 
-// The instruments' ports: the real ones, or the in-process virtual bench
-// under the names the selectors give.
-bool ApriBanco(Session& s, const SelettoriStrumenti& sel, Banco& b, std::string& error) {
+bool ApriBanco(Session& s, const SelettoriStrumenti& sel, sim::BenchRole usb, Banco& b, std::string& error) {
   if (!s.options.simulate.empty()) {
     sim::SimOptions o;
     o.clock = sim::ClockMode::Virtual;
@@ -56,7 +54,7 @@ bool ApriBanco(Session& s, const SelettoriStrumenti& sel, Banco& b, std::string&
     if (!t) return false;
     b.convertitore = std::move(t);
     b.porte = b.virtuale->Ports(sim::BenchPortNames(sel));
-    b.usb = b.virtuale->Channels({{sel.risorsaUsb, sim::BenchRole::Mult}});
+    b.usb = b.virtuale->Channels({{sel.risorsaUsb, usb}});
     return true;
   }
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
@@ -69,5 +67,40 @@ bool ApriBanco(Session& s, const SelettoriStrumenti& sel, Banco& b, std::string&
 #endif
 }
 
+Link& DispositivoDelBanco(Session& s, Banco& b) {
+  if (!b.convertitore) return s.link;
+  if (!b.link) {
+    b.link = std::make_unique<Link>(s.state, *b.convertitore, s.dialogs, s.busy);
+    std::string error;
+    b.link->OpenPort("SIM", error);
+  }
+  return *b.link;
+}
+
+}  // namespace korventa::cli
+
+namespace korventa::cli {
+
+bool OpzioniComando(const std::vector<std::string>& args, const std::vector<std::string>& names,
+                    std::map<std::string, std::string>& values, std::string& error) {
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const std::string& a = args[i];
+    bool known = false;
+    for (const auto& n : names) known = known || a == n;
+    if (!known) {
+      error = "unknown argument " + a;
+      return false;
+    }
+    if (i + 1 >= args.size()) {
+      error = a + " needs a value";
+      return false;
+    }
+    if (!values.emplace(a, args[i + 1]).second) {
+      error = a + " given twice";
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace korventa::cli

@@ -2,8 +2,6 @@
 // checking a bench and for scripts. With --simulate the whole virtual bench
 // runs in-process, wired to the simulated converter.
 #include <cstdio>
-#include <map>
-#include <memory>
 
 #include "cli/banco.h"
 #include "cli/commands.h"
@@ -31,7 +29,7 @@ bool Indice(const std::string& testo, int& indice) { return ParseInt(testo, 0, 1
 
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
   SelettoriStrumenti sel;
-  if (!SelettoriDaOpzioni(s, sel, false, err)) return kExitUsage;
+  if (const int rc = SelettoriDaOpzioni(s.options, sel, err); rc != kExitOk) return rc;
   const std::string azione = args.empty() ? "" : args[0];
   const std::size_t n = args.size();
   auto uso = [&err](const std::string& testo) {
@@ -67,7 +65,7 @@ int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err)
 
   Banco banco;
   std::string error;
-  if (!ApriBanco(s, sel, banco, error)) {
+  if (!ApriBanco(s, sel, sim::BenchRole::Mult, banco, error)) {
     err << "korventa-cli: " << error << '\n';
     return kExitUsage;
   }

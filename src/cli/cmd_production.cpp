@@ -156,23 +156,13 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
     return uso("--model MODEL, one of " + elenco);
   }
   SelettoriStrumenti sel;
-  if (!SelettoriDaOpzioni(s, sel, true, err)) return kExitUsage;
+  if (const int rc = SelettoriDaOpzioni(s.options, sel, err); rc != kExitOk) return rc;
   Banco banco;
   std::string error;
-  if (!ApriBanco(s, sel, banco, error)) return uso(error);
-  std::unique_ptr<Transport> portaDisp;
-  Transport* dispositivo = banco.convertitore.get();
-  if (!dispositivo) {
-    portaDisp = banco.porte->MakePort(PortaDaSelettore(sel.txt_comDisp), LineSettings{});
-    if (!portaDisp) {
-      err << "korventa-cli: no port " << PortaDaSelettore(sel.txt_comDisp) << " for the device under test\n";
-      return kExitComm;
-    }
-    dispositivo = portaDisp.get();
-  }
+  if (!ApriBanco(s, sel, sim::BenchRole::Mult, banco, error)) return uso(error);
+  Link& link = DispositivoDelBanco(s, banco);
   const Answer fault = faultText == "retry" ? Answer::Retry : faultText == "ignore" ? Answer::Ignore : Answer::Abort;
   FaultDialogs dialogs(s.dialogs, fault, s.options.retries, err);
-  Link link(s.state, *dispositivo, dialogs, s.busy);
   Strumenti strumenti(s.state, sel, *banco.porte, *banco.usb, dialogs);
 
   FrmTara f;

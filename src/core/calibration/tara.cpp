@@ -36,7 +36,7 @@ double Arrotonda(double x, int decimali) {
 
 }  // namespace
 
-std::optional<Instradamento> InstradamentoPer(const std::string& modello, int tipo) {
+std::optional<InstradamentoTara> InstradamentoPer(const std::string& modello, int tipo) {
   auto in = [tipo](std::initializer_list<int> tipi) {
     for (int t : tipi)
       if (t == tipo) return true;
@@ -44,34 +44,34 @@ std::optional<Instradamento> InstradamentoPer(const std::string& modello, int ti
   };
   if (modello == "PLV7100" || modello == "PLV7150") {
     const bool m7100 = modello == "PLV7100";
-    if (in({1, 2, 8})) return Instradamento{m7100 ? "101A102A103A104A105A" : "101C102A103A104A105A", "", 0, 1000, 1};
-    if (tipo == 3) return Instradamento{m7100 ? "101A102A103A104A105A" : "101C102A103A104A105A", "", 1, 100, 1};
-    if (tipo == 4) return Instradamento{m7100 ? "101A102A103C104C105A" : "101A102A103A104C105A", "", 2, 10, 0.001};
-    if (tipo == 5) return Instradamento{m7100 ? "101A102C103C104C105C" : "101A102A103A104A105C", "", 3, 10, 0.001};
-    if (in({16, 24})) return Instradamento{m7100 ? "101C102C103C104A105A" : "101A102C103C104A105A", "", 5, 100, 1};
-    if (tipo == 17) return Instradamento{m7100 ? "101C102C103C104A105A" : "101A102C103C104A105A", "", 4, 1000, 1};
+    if (in({1, 2, 8})) return InstradamentoTara{m7100 ? "101A102A103A104A105A" : "101C102A103A104A105A", "", 0, 1000, 1};
+    if (tipo == 3) return InstradamentoTara{m7100 ? "101A102A103A104A105A" : "101C102A103A104A105A", "", 1, 100, 1};
+    if (tipo == 4) return InstradamentoTara{m7100 ? "101A102A103C104C105A" : "101A102A103A104C105A", "", 2, 10, 0.001};
+    if (tipo == 5) return InstradamentoTara{m7100 ? "101A102C103C104C105C" : "101A102A103A104A105C", "", 3, 10, 0.001};
+    if (in({16, 24})) return InstradamentoTara{m7100 ? "101C102C103C104A105A" : "101A102C103C104A105A", "", 5, 100, 1};
+    if (tipo == 17) return InstradamentoTara{m7100 ? "101C102C103C104A105A" : "101A102C103C104A105A", "", 4, 1000, 1};
     return std::nullopt;
   }
   if (modello == "3200OEM") {
-    if (tipo == 25) return Instradamento{"101C102A103A104A105A", "", 5, 100, 1};
+    if (tipo == 25) return InstradamentoTara{"101C102A103A104A105A", "", 5, 100, 1};
     return std::nullopt;
   }
   if (modello == "PLV3100") {
     const char* tc1 = "101C102C103A104A105A106A112A";
     const char* tc2 = "101C102C103A104C105C106C112A";
-    if (in({1, 2, 8})) return Instradamento{tc1, tc2, 0, 1000, 1};
-    if (tipo == 3) return Instradamento{tc1, tc2, 1, 100, 1};
-    if (in({16, 24})) return Instradamento{"101A102C103C104A105A106A112C", "101A102103C104C105C106C112C", 5, 100, 1};
-    if (tipo == 17) return Instradamento{"101A102C103C104A105A106A112C", "101A102C103C104C105C106C112C", 4, 1000, 1};
+    if (in({1, 2, 8})) return InstradamentoTara{tc1, tc2, 0, 1000, 1};
+    if (tipo == 3) return InstradamentoTara{tc1, tc2, 1, 100, 1};
+    if (in({16, 24})) return InstradamentoTara{"101A102C103C104A105A106A112C", "101A102103C104C105C106C112C", 5, 100, 1};
+    if (tipo == 17) return InstradamentoTara{"101A102C103C104A105A106A112C", "101A102C103C104C105C106C112C", 4, 1000, 1};
     return std::nullopt;
   }
-  if (in({1, 2, 8})) return Instradamento{"103A104A105A106A107A113C114A", "", 0, 1000, 1};
-  if (tipo == 3) return Instradamento{"103A104A105A106A107A113C114A", "", 1, 100, 1};
-  if (tipo == 4) return Instradamento{"103A104A105C106C107A113C114A", "", 2, 10, 0.001};
-  if (tipo == 5) return Instradamento{"103C104A105A106C107C113C114A", "", 3, 10, 0.001};
-  if (tipo == 16) return Instradamento{"103C104C105A106C107A113C114A", "", 5, 100, 1};
-  if (tipo == 17) return Instradamento{"103C104C105A106C107A113C114A", "", 4, 1000, 1};
-  if (tipo == 25) return Instradamento{"103A104A105A106C107A113A114A", "", 5, 100, 1};
+  if (in({1, 2, 8})) return InstradamentoTara{"103A104A105A106A107A113C114A", "", 0, 1000, 1};
+  if (tipo == 3) return InstradamentoTara{"103A104A105A106A107A113C114A", "", 1, 100, 1};
+  if (tipo == 4) return InstradamentoTara{"103A104A105C106C107A113C114A", "", 2, 10, 0.001};
+  if (tipo == 5) return InstradamentoTara{"103C104A105A106C107C113C114A", "", 3, 10, 0.001};
+  if (tipo == 16) return InstradamentoTara{"103C104C105A106C107A113C114A", "", 5, 100, 1};
+  if (tipo == 17) return InstradamentoTara{"103C104C105A106C107A113C114A", "", 4, 1000, 1};
+  if (tipo == 25) return InstradamentoTara{"103A104A105A106C107A113A114A", "", 5, 100, 1};
   return std::nullopt;
 }
 
@@ -165,7 +165,7 @@ void Tara::Colora(int riga, Colore c) {
   for (auto* t : {&r.txt_k1, &r.txt_zero, &r.txt_half, &r.txt_span}) t->colore = c;
 }
 
-bool Tara::Instrada(const Instradamento& r) {
+bool Tara::Instrada(const InstradamentoTara& r) {
   if (b_.frm.modello == "PLV3100") {
     // Each device has its own relays; only an enabled device's are switched.
     if (DispositivoAbilitato(b_.f3100, 0) && !Rele(r.rele)) return false;
@@ -307,7 +307,7 @@ bool Tara::TaraIngresso(int canale, int riga, int tipo, int indirizzo, double S,
 }
 
 bool Tara::PassoGuadagno(int canale, int riga, int tipo, int indirizzo, double S, double N,
-                         const Instradamento& instr) {
+                         const InstradamentoTara& instr) {
   RigaTara& r = Riga(riga);
   const std::string& modello = b_.frm.modello;
   double C0 = S;
@@ -497,7 +497,7 @@ std::optional<double> Tara::LeggiMult(bool volt) {
 }
 
 bool Tara::PuntiControllo(int canale, int riga, int tipo, bool ptc, double Z, double H, double F,
-                          const Instradamento& instr) {
+                          const InstradamentoTara& instr) {
   FrmTara& f = b_.frm;
   RigaTara& r = Riga(riga);
   const std::string& modello = f.modello;

@@ -39,14 +39,14 @@ struct BancoTara {
 // calibrator function code, scale K (set-point x K is sent) and display
 // factor D. "PLV3100" has a relay string per device (the second may be
 // empty).
-struct Instradamento {
+struct InstradamentoTara {
   std::string rele;
   std::string rele2;
   int funzione = 0;
   double K = 1;
   double D = 1;
 };
-std::optional<Instradamento> InstradamentoPer(const std::string& modello, int tipo);
+std::optional<InstradamentoTara> InstradamentoPer(const std::string& modello, int tipo);
 
 // Models whose reply carries the input reading itself rather than the
 // output.
@@ -97,16 +97,16 @@ class Tara {
  private:
   RigaTara& Riga(int riga) { return b_.frm.righe[static_cast<std::size_t>(riga)]; }
   void Colora(int riga, Colore c);
-  bool Instrada(const Instradamento& r);
+  bool Instrada(const InstradamentoTara& r);
   bool Cal(double valore);
   bool CalFunzione(int funzione);
-  bool PassoGuadagno(int canale, int riga, int tipo, int indirizzo, double S, double N, const Instradamento& r);
+  bool PassoGuadagno(int canale, int riga, int tipo, int indirizzo, double S, double N, const InstradamentoTara& r);
   bool TrimZero(int canale, int tipo);
   bool PassoCjc(int canale, int riga);
   bool PassoPtc(int canale, int riga);
   bool CostantiPtc(int canale, double a, double b, bool& valide);
   bool PuntiControllo(int canale, int riga, int tipo, bool ptc, double Z, double H, double F,
-                      const Instradamento& r);
+                      const InstradamentoTara& r);
   std::optional<double> LeggiMult(bool volt);
 
   BancoTara b_;
