@@ -105,6 +105,12 @@ TEST(CalibrationWindow, ModelSelectionSetsTheRun) {
   EXPECT_TRUE(d.Visible);
   opt_modello_Click(f, d, s, 13);
   EXPECT_TRUE(f.chk_default.Value);
+  FrmVerifica v;
+  v.report_ver.Text = "old";
+  v.Programmazioni = 4;
+  Command7_Click(v);
+  EXPECT_TRUE(v.Visible && v.ErroreProg && v.report_ver.Text.empty() && v.Programmazioni == 0);
+  EXPECT_EQ(v.Spia_verifica.Caption, "STOP");
 }
 
 TEST(TwoDeviceWindow, EnableDisablePairs) {

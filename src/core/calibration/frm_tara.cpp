@@ -157,4 +157,13 @@ bool RigaCompleta(const RigaTara& r) {
 
 void Command5_Click(FrmTara& f) { f.stop = true; }
 
+void Command7_Click(FrmVerifica& v) {
+  v.Visible = true;
+  v.Spia_verifica.Caption = "STOP";
+  v.Spia_verificaColor = 0x0000FF;  // red (the models keep 0x00BBGGRR)
+  v.report_ver.Text.clear();
+  v.ErroreProg = true;
+  v.Programmazioni = 0;
+}
+
 }  // namespace korventa

@@ -13,6 +13,7 @@
 
 #include "app/controls.h"
 #include "app/state.h"
+#include "calibration/verifica.h"
 #include "factory/frm_3100.h"
 
 namespace korventa {
@@ -112,5 +113,8 @@ void PulisciRiga(RigaTara& r);
 bool RigaCompleta(const RigaTara& r);
 // The STOP button.
 void Command5_Click(FrmTara& f);
+// "Prog": the calibration-check window, its lamp "STOP" and red, its report
+// empty, its error flag set and its download counter back to 0.
+void Command7_Click(FrmVerifica& v);
 
 }  // namespace korventa
