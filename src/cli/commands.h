@@ -30,6 +30,10 @@ int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

@@ -368,7 +368,11 @@ SimInstrument* VirtualBench::Instrument(BenchRole role) {
 
 double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChannel& a, int channel) const {
   const int code = a.code;
-  if (ctx.id.variant == 7) return state_.genOutput ? state_.genFrequency : 0.0;
+  if (ctx.id.variant == 7) {
+    if (!state_.genOutput) return 0.0;
+    const auto error = state_.genFrequencyError.find(state_.genFrequency);
+    return state_.genFrequency + (error == state_.genFrequencyError.end() ? 0.0 : error->second);
+  }
   const Terminals routed = TerminalsFor(ctx.id, state_.closed);
   double applied = 0;  // V, A or Ω at the terminals the type reads
   if (routed == Terminals::RefLow || routed == Terminals::RefHigh) {
