@@ -48,6 +48,13 @@ const std::vector<Command>& Commands() {
        "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"
        "                                   mult-read INDEX, beep, switch CHANNELS, supply on|off VOLTS,\n"
        "                                   supply-current"},
+      {"production", &CmdProduction, true,
+       "production --model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption]\n"
+       "                                   [--no-switch-check] [--no-checkpoints] [--default-image]\n"
+       "                                   [--final-programming] [--on-fault abort|retry|ignore]\n"
+       "                                   [--model-files DIR] [--json]\n"
+       "                                   the production run on the bench (see --instrument): exit 0\n"
+       "                                   passed, 5 red rows, 2 ended by an error"},
       {"check", &CmdCheck, true,
        "check --device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1]\n"
        "      [--report FILE]              the calibration check: instruments set up, the input range's\n"

@@ -34,6 +34,7 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
 int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 bool SwitchesSenzaDispositivo(const Args& args);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
