@@ -31,6 +31,9 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class VerificaView;
+class StrumentiVerView;
+class TestView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -93,6 +96,9 @@ class Desktop {
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
   QWidget& Switch();
+  VerificaView& Verifica() { return *verifica_; }
+  StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
+  TestView& Test() { return *test_; }
 
  private:
   void Spia();
@@ -122,6 +128,9 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<VerificaView> verifica_;
+  std::unique_ptr<StrumentiVerView> strumentiVer_;
+  std::unique_ptr<TestView> test_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
