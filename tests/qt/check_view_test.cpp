@@ -8,6 +8,7 @@
 #include <QtCore/QTimer>
 #include <QtTest/QtTest>
 #include <QtWidgets/QCheckBox>
+#include <QtWidgets/QComboBox>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QMenu>
@@ -49,6 +50,11 @@ class CheckViewTest : public QObject {
     return nullptr;
   }
 
+  static void Foto(QWidget& w, const char* nome) {
+    const QByteArray dir = qgetenv("KORVENTA_SCREENSHOTS");
+    if (!dir.isEmpty()) w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(nome));
+  }
+
   void Durante(const std::function<void()>& avvia, const std::function<void()>& azione) {
     QTimer t;
     t.setInterval(10);
@@ -85,6 +91,7 @@ class CheckViewTest : public QObject {
     t.Pulsante("Command4")->click();
     QVERIFY(t.List1()->count() > 0);
     QCOMPARE(t.List1()->item(0)->text(), QString("0-->.001"));
+    Foto(t, "frm_test.png");
     QVERIFY(!f.InCorso);
   }
 
@@ -97,6 +104,10 @@ class CheckViewTest : public QObject {
     QVERIFY(d->StrumentiVer().isVisible());
     d->Esegui([](Context& c) { c.w.frm_verifica.report_ver.Text = "Taratura in corso N° : 1\r\nValore di zero: 04.000 mA\r\n"; });
     QCOMPARE(v.report_ver()->toPlainText(), QString("Taratura in corso N° : 1\nValore di zero: 04.000 mA\n"));
+    Foto(v, "frm_verifica.png");
+    emit d->StrumentiVer().findChild<QComboBox*>("mode_aut_man")->activated(0);
+    QVERIFY(d->Ctx().w.interfaccia_strum_ver.Check_cal_ver.Value);
+    Foto(d->StrumentiVer(), "interfaccia_strum_ver.png");
     QTemporaryDir dir;
     const QString pdf = QDir(dir.path()).filePath("verifica.pdf");
     QVERIFY(VerificaView::StampaPdf(v.report_ver()->toPlainText(), pdf));

@@ -433,6 +433,7 @@ TestView::TestView(Desktop& d) : d_(d) {
 
   list1_ = new QListWidget(this);
   list1_->setObjectName("List1");
+  list1_->setMinimumWidth(150);
   g->addWidget(list1_, 0, 2, 2, 1);
   grafico_ = new GraficoScarti(this);
   g->addWidget(grafico_, 2, 0, 1, 3);
