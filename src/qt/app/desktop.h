@@ -32,6 +32,9 @@ class AboutView;
 class SegnapostoView;
 class MisuraView;
 class SwitchView;
+class VerificaView;
+class StrumentiVerView;
+class TestView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -95,6 +98,9 @@ class Desktop {
   MisuraView& VistaMisura() { return *misura_; }
   SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
+  VerificaView& Verifica() { return *verifica_; }
+  StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
+  TestView& Test() { return *test_; }
 
  private:
   void Spia();
@@ -124,6 +130,9 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SwitchView> switch_;
+  std::unique_ptr<VerificaView> verifica_;
+  std::unique_ptr<StrumentiVerView> strumentiVer_;
+  std::unique_ptr<TestView> test_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
