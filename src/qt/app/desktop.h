@@ -31,6 +31,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class SwitchView;
 class VerificaView;
 class StrumentiVerView;
 class TestView;
@@ -95,6 +96,7 @@ class Desktop {
   AboutView& About() { return *about_; }
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
+  SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
   VerificaView& Verifica() { return *verifica_; }
   StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
@@ -127,7 +129,7 @@ class Desktop {
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
-  std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<SwitchView> switch_;
   std::unique_ptr<VerificaView> verifica_;
   std::unique_ptr<StrumentiVerView> strumentiVer_;
   std::unique_ptr<TestView> test_;
