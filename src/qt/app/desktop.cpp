@@ -10,6 +10,7 @@
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
+#include "qt/views/check_views.h"
 #include "qt/views/communication_view.h"
 #include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
@@ -141,6 +142,15 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
     communication_->Rendi();
   };
   switch_ = std::make_unique<SwitchView>(*this);
+  verifica_ = std::make_unique<VerificaView>(*this);
+  strumentiVer_ = std::make_unique<StrumentiVerView>(*this);
+  test_ = std::make_unique<TestView>(*this);
+  // The bench tests run inside a handler: their list, plot and the main
+  // window's lamp are painted after every reading.
+  w_.frm_test.Aggiornato = [this] {
+    test_->Rendi();
+    communication_->RendiSpia();
+  };
 }
 
 Desktop::~Desktop() {
@@ -194,6 +204,9 @@ void Desktop::Aggiorna() {
   misura_->Rendi();
   switch_->Rendi();
   if (taratura_) taratura_->Rendi();
+  verifica_->Rendi();
+  strumentiVer_->Rendi();
+  test_->Rendi();
   Spia();
 }
 

@@ -33,6 +33,9 @@ class SegnapostoView;
 class MisuraView;
 class SwitchView;
 class TaraView;
+class VerificaView;
+class StrumentiVerView;
+class TestView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -98,6 +101,9 @@ class Desktop {
   QWidget& Switch();
   // The calibration window (Collaudo > Taratura), made on first use.
   TaraView& Taratura();
+  VerificaView& Verifica() { return *verifica_; }
+  StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
+  TestView& Test() { return *test_; }
 
  private:
   void Spia();
@@ -128,6 +134,9 @@ class Desktop {
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SwitchView> switch_;
   std::unique_ptr<TaraView> taratura_;
+  std::unique_ptr<VerificaView> verifica_;
+  std::unique_ptr<StrumentiVerView> strumentiVer_;
+  std::unique_ptr<TestView> test_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on

@@ -195,7 +195,11 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
     t.show();
     t.raise();
   });
-  Voce(collaudo, &C::mnu_test, nullptr);
+  Voce(collaudo, &C::mnu_test, [](Context& c) { c.w.frm_test.Visible = true; });
+  // Until the calibration window offers it, the check is reached here.
+  QAction* verifica = collaudo->addAction("Verifica taratura");
+  verifica->setObjectName("mnu_verifica");
+  connect(verifica, &QAction::triggered, this, [this] { d_.Esegui([](Context& c) { c.w.frm_verifica.Visible = true; }); });
   QMenu* aiuto = menu(&C::mnu_Help);
   Voce(aiuto, &C::mnu_Help_About, mnu_Help_About_Click);
   // Exit is an item of the menu bar itself.
