@@ -5,7 +5,9 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/state.h"
+#include "app/write_guard.h"
 #include "config/program_window.h"
+#include "factory/frm_eeprom.h"
 #include "files/dst_record.h"
 #include "link/link.h"
 #include "measure/frm_misura.h"
@@ -19,6 +21,7 @@ struct Windows {
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
+  FrmEeprom frm_eeprom;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // The ".DST" record kept between file operations: opening fills it,
@@ -31,6 +34,14 @@ struct Context {
   Windows& w;
   Link& link;
   Dialogs& dialogs;
+  // Backups and the summary before a write; none in tests that do not ask
+  // for them.
+  WriteGuard* guard = nullptr;
 };
+
+// The call every memory write makes just before WriteBytes.
+inline bool PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
+  return c.guard == nullptr || c.guard->PrimaDiScrivere(c, bank, tipo);
+}
 
 }  // namespace korventa

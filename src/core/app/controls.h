@@ -73,4 +73,15 @@ struct ComboBox : Control {
   }
 };
 
+struct ListBox : Control {
+  std::vector<std::string> List;
+  int ListIndex = -1;
+
+  void Clear() {
+    List.clear();
+    ListIndex = -1;
+  }
+  void AddItem(std::string item) { List.push_back(std::move(item)); }
+};
+
 }  // namespace korventa
