@@ -27,13 +27,31 @@ const std::vector<Command>& Commands() {
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
       {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
       {"write", &CmdWrite, true,
-       "write (FILE.DST | --form FILE.json) [--yes] [--verify]\n"
+       "write (FILE.DST | --form FILE.json) [--yes] [--verify] [--quiet]\n"
        "                                   read the device, then write the file's or the edited form's\n"
-       "                                   configuration; --verify reads every written address back"},
+       "                                   configuration; prints what changes first (--quiet: not);\n"
+       "                                   --verify reads every written address back"},
+      {"diff", &CmdDiff, true,
+       "diff (FILE.DST | --form FILE.json) [--json]\n"
+       "                                   what writing would change: settings old -> new, addresses\n"
+       "                                   with old -> new bytes (nothing is written)"},
       {"measure", &CmdMeasure, true,
        "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
        "                                   units (--csv: the rows of the measurement window's recording),\n"
        "                                   until N readings or Ctrl-C"},
+      {"eeprom", &CmdEeprom, true,
+       "eeprom read [--out FILE]         the memory editor's 256-value image file of bank 0\n"
+       "  eeprom write FILE [--yes] [--verify]\n"
+       "                                   write an image file to bank 0 (asks; --yes writes)\n"
+       "  eeprom verify FILE               \"address<TAB>expected<TAB>found\" per difference, exit 2 if any"},
+      {"register", &CmdRegister, true,
+       "register read --bank B --addr A --format byte|int|float\n"
+       "  register write --bank B --addr A --format byte|int|float (--value V | --raw b1,b2,b3)\n"
+       "                                   one register as a byte, a 16-bit integer or a device float"},
+      {"restore", &CmdRestore, true,
+       "restore [--list] [--last | --at TIME]\n"
+       "                                   the connected device's backups (--list, the default), or write\n"
+       "                                   back the old values of the last one or of the one at TIME"},
   };
   return commands;
 }

@@ -29,6 +29,20 @@ int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdDiff(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdEeprom(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+
+// What write and diff take: a ".DST" file or a form document, and options.
+struct WriteSource {
+  std::string dst, form;
+  bool verify = false, quiet = false, json = false;
+};
+// Parses write's and diff's arguments, reads the device into the
+// programming window and loads the file or form over it. kExitOk when the
+// window now holds what would be written.
+int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);
