@@ -90,7 +90,10 @@ Riepilogo ConfrontaScrittura(const Context& c, const std::array<int, 256>& vecch
 
   const auto prima = Decodifica(c, vecchi);
   const auto dopo = Decodifica(c, nuovi);
-  const auto schermo = Valori(c.w.frm_program);
+  // The screen with its derived copies brought up to date, as a read shows them.
+  FrmProgram f = c.w.frm_program;
+  CopiaValori(f);
+  const auto schermo = Valori(f);
   for (const auto& [nome, v] : dopo) {
     const auto p = prima.find(nome);
     if (p == prima.end() || !(v.visibile || p->second.visibile) || Stesso(p->second.testo, v.testo)) continue;
