@@ -2,6 +2,8 @@
 // windows' presentation models, the device link and the dialogs.
 #pragma once
 
+#include <optional>
+
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/state.h"
@@ -27,6 +29,10 @@ struct Windows {
   // The ".DST" record kept between file operations: opening fills it,
   // saving rewrites every field but the first reserved double.
   DstRecord RecordDst;
+  // The programming window as the last read of the device filled it; what
+  // differs from it now is what the user edited. Opening a file drops it:
+  // a file's values are not edits.
+  std::optional<FrmProgram> LettoDalDispositivo;
 };
 
 struct Context {

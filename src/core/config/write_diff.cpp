@@ -90,17 +90,24 @@ Riepilogo ConfrontaScrittura(const Context& c, const std::array<int, 256>& vecch
 
   const auto prima = Decodifica(c, vecchi);
   const auto dopo = Decodifica(c, nuovi);
-  // The screen with its derived copies brought up to date, as a read shows them.
+  // The screen with its derived copies brought up to date, as a read shows
+  // them; and the screen as the last read left it (none after opening a
+  // file: then nothing on screen is an edit).
   FrmProgram f = c.w.frm_program;
   CopiaValori(f);
   const auto schermo = Valori(f);
+  const auto letto = c.w.LettoDalDispositivo ? Valori(*c.w.LettoDalDispositivo) : decltype(schermo){};
+  auto modificato = [&](const std::string& nome, const std::string& sulloSchermo) {
+    const auto l = letto.find(nome);
+    return l != letto.end() && !Stesso(l->second.testo, sulloSchermo);
+  };
   for (const auto& [nome, v] : dopo) {
     const auto p = prima.find(nome);
     if (p == prima.end() || !(v.visibile || p->second.visibile) || Stesso(p->second.testo, v.testo)) continue;
     r.impostazioni.push_back({nome, p->second.testo, v.testo});
     const auto sc = schermo.find(nome);
     // Not an edit of the screen, or stored otherwise than the screen shows.
-    if (sc == schermo.end() || Stesso(sc->second.testo, p->second.testo) || !Stesso(sc->second.testo, v.testo))
+    if (sc == schermo.end() || !modificato(nome, sc->second.testo) || !Stesso(sc->second.testo, v.testo))
       r.oltreModifiche = true;
   }
   return r;
