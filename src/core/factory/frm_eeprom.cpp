@@ -340,6 +340,14 @@ void Option1_Click(Context& c, int index) {
   for (int i = 0; i < 2; ++i) c.w.frm_eeprom.Option1[static_cast<std::size_t>(i)].Value = i == index;
 }
 
+void MostraMenuCollaudo(Context& c) {
+  Communication& m = c.w.communication;
+  m.mnu_Collaudo.Visible = true;
+  m.mnu_Collaudo_EEprom.Enabled = true;
+  m.mnu_Collaudo_Taratura.Enabled = false;
+  m.mnu_test.Enabled = false;
+}
+
 void mnu_Collaudo_EEprom_Click(Context& c) {
   Finestra& f = c.w.communication.finestre[Schermo::frm_EEprom];
   f.Loaded = true;

@@ -106,6 +106,10 @@ bool Command1_Click(Context& c);  // read the register
 bool Command4_Click(Context& c);  // write the register
 void Option2_Click(Context& c, int index);
 void Option1_Click(Context& c, int index);
+// The factory menu, hidden at start-up, shown on request (korventa
+// --factory): the memory editor's item enabled, the calibration and bench
+// test items disabled while their windows do not exist.
+void MostraMenuCollaudo(Context& c);
 // Collaudo > EEprom: shows the editor.
 void mnu_Collaudo_EEprom_Click(Context& c);
 

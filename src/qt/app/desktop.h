@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "files/backup.h"
 #include "qt/app/pictures.h"
 #include "qt/app/qt_dialogs.h"
 
@@ -25,6 +26,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class EepromView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -36,6 +38,12 @@ struct OpzioniDesktop {
   // Tick "Open Com" as soon as the main window shows.
   bool connetti = false;
   bool aiuto = false;
+  // --factory (or KORVENTA_FACTORY=1): show the factory menu "Collaudo".
+  bool fabbrica = false;
+  // --backup-dir DIR: where backups go (default: the user's data folder).
+  std::string cartellaBackup;
+  // --no-backup: write without a backup first.
+  bool senzaBackup = false;
 };
 
 // Parses the command line (without the program name). nullopt and a reason
@@ -80,6 +88,8 @@ class Desktop {
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
   QWidget& Switch();
+  EepromView& Eeprom() { return *eeprom_; }
+  const Salvaguardia& Backup() const { return *guard_; }
 
  private:
   void Spia();
@@ -92,6 +102,7 @@ class Desktop {
   std::unique_ptr<QtDialogs> qtDialogs_;
   Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given
   std::unique_ptr<SpiaComunicazione> spia_;
+  std::unique_ptr<Salvaguardia> guard_;
   std::unique_ptr<Link> link_;
   std::unique_ptr<Context> ctx_;
   std::unique_ptr<Immagini> immagini_;
@@ -103,6 +114,7 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<EepromView> eeprom_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
