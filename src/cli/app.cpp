@@ -53,6 +53,9 @@ std::string Usage() {
          "  --backup-dir DIR   folder of the automatic backups taken before every memory write\n"
          "                     (default $XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)\n"
          "  --no-backup        write without taking a backup first\n"
+         "  --instrument ROLE=SELECTOR  how the bench command reaches an instrument (repeatable):\n"
+         "                     ROLE supply, switch, mult, mult1, cal or usb; SELECTOR Com1..Com8,\n"
+         "                     Usb1..Usb4, Manuale, a device path or an instrument resource\n"
          "\n"
          "Commands:\n" +
          CommandLines() +
@@ -90,6 +93,10 @@ std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
       e = value(a, p.global.port);
     } else if (a == "--simulate") {
       e = value(a, p.global.simulate);
+    } else if (a == "--instrument") {
+      std::string v;
+      e = value(a, v);
+      p.global.instruments.push_back(v);
     } else if (a == "--sim-opt") {
       std::string v;
       e = value(a, v);

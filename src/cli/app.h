@@ -22,6 +22,7 @@ struct GlobalOptions {
   bool yes = false;         // --yes: OK to every OK/Cancel question (also after the command)
   std::string backupDir;    // --backup-dir DIR (default: the user's data folder)
   bool noBackup = false;    // --no-backup
+  std::vector<std::string> instruments;  // --instrument ROLE=SELECTOR, for the bench command
 };
 
 // Makes the transport the options name (a real port, or the built-in

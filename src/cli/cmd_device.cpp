@@ -52,6 +52,11 @@ const std::vector<Command>& Commands() {
        "restore [--list] [--last | --at TIME]\n"
        "                                   the connected device's backups (--list, the default), or write\n"
        "                                   back the old values of the last one or of the one at TIME"},
+      {"bench", &CmdBench, false,
+       "bench ACTION                     drive one bench instrument (see --instrument): cal-set VALUE,\n"
+       "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"
+       "                                   mult-read INDEX, beep, switch CHANNELS, supply on|off VOLTS,\n"
+       "                                   supply-current"},
   };
   return commands;
 }

@@ -43,6 +43,7 @@ struct WriteSource {
 // programming window and loads the file or form over it. kExitOk when the
 // window now holds what would be written.
 int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err);
+int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

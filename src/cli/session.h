@@ -18,7 +18,8 @@ namespace korventa::cli {
 
 struct Session {
   Session(const GlobalOptions& options, Transport& t, std::ostream& err)
-      : dialogs(Policy{options.retries, options.yes}, err),
+      : options(options),
+        dialogs(Policy{options.retries, options.yes}, err),
         link(state, t, dialogs, busy),
         port(options.port),
         guard(OpzioniBackup{options.backupDir.empty()
@@ -36,6 +37,7 @@ struct Session {
 
   Context ctx() { return Context{state, windows, link, dialogs, &guard}; }
 
+  GlobalOptions options;
   ProgramState state;
   PolicyDialogs dialogs;
   BusyObserver busy;
