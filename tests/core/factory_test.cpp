@@ -191,7 +191,7 @@ TEST_F(Bench, BackupThenRestoreReturnsTheDeviceToItsBytes) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].tipo, "configuration");
   EXPECT_EQ(entries[1].tipo, "image");
-  EXPECT_EQ(entries[1].modifiche, (std::vector<ByteModificato>{{60, original[60], original[60] ^ 0x55}}));
+  EXPECT_EQ(entries[1].modifiche, (std::vector<ByteCambiato>{{60, original[60], original[60] ^ 0x55}}));
   for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     const auto r = Ripristina(*c, *it);
     EXPECT_TRUE(r.scritto && r.errore.empty() && r.differenze.empty()) << r.errore;

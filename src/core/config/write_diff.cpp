@@ -125,6 +125,18 @@ std::string TestoRiepilogo(const ProgramState& s, const Riepilogo& r) {
   return t;
 }
 
+json::Value BytesJson(const std::vector<ByteCambiato>& bytes) {
+  json::Value a = json::Value::Array();
+  for (const auto& b : bytes) {
+    json::Value o = json::Value::Object();
+    o.Set("address", b.indirizzo);
+    o.Set("old", b.vecchio);
+    o.Set("new", b.nuovo);
+    a.Push(std::move(o));
+  }
+  return a;
+}
+
 json::Value RiepilogoJson(const Riepilogo& r) {
   json::Value settings = json::Value::Array();
   for (const auto& i : r.impostazioni) {
@@ -134,17 +146,9 @@ json::Value RiepilogoJson(const Riepilogo& r) {
     o.Set("new", i.nuovo);
     settings.Push(std::move(o));
   }
-  json::Value bytes = json::Value::Array();
-  for (const auto& b : r.bytes) {
-    json::Value o = json::Value::Object();
-    o.Set("address", b.indirizzo);
-    o.Set("old", b.vecchio);
-    o.Set("new", b.nuovo);
-    bytes.Push(std::move(o));
-  }
   json::Value doc = json::Value::Object();
   doc.Set("settings", std::move(settings));
-  doc.Set("addresses", std::move(bytes));
+  doc.Set("addresses", BytesJson(r.bytes));
   doc.Set("beyond_edits", r.oltreModifiche);
   return doc;
 }

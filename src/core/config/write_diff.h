@@ -23,7 +23,11 @@ struct ByteCambiato {
   int indirizzo = 0;
   int vecchio = 0;
   int nuovo = 0;
+  friend bool operator==(const ByteCambiato&, const ByteCambiato&) = default;
 };
+
+// [{"address": a, "old": o, "new": n}, ...]
+json::Value BytesJson(const std::vector<ByteCambiato>& bytes);
 
 struct Riepilogo {
   std::vector<ImpostazioneCambiata> impostazioni;

@@ -16,7 +16,6 @@
 
 #include "app/json.h"
 #include "app/texts.h"
-#include "config/write_diff.h"
 #include "files/safe_file.h"
 #include "link/models.h"
 
@@ -103,15 +102,7 @@ std::string VoceInRiga(const VoceBackup& v) {
   o.Set("extra", v.extra);
   o.Set("bank", v.banco);
   o.Set("kind", v.tipo);
-  json::Value changes = json::Value::Array();
-  for (const auto& m : v.modifiche) {
-    json::Value b = json::Value::Object();
-    b.Set("address", m.indirizzo);
-    b.Set("old", m.vecchio);
-    b.Set("new", m.nuovo);
-    changes.Push(std::move(b));
-  }
-  o.Set("changes", std::move(changes));
+  o.Set("changes", BytesJson(v.modifiche));
   return json::WriteCompact(o);
 }
 
@@ -138,7 +129,7 @@ std::optional<VoceBackup> VoceDaRiga(std::string_view riga, std::string& errore)
     return std::nullopt;
   }
   for (const auto& c : changes->Items()) {
-    ByteModificato m;
+    ByteCambiato m;
     if (!Intero(c.Find("address"), 0, 255, m.indirizzo) || !Intero(c.Find("old"), 0, 255, m.vecchio) ||
         !Intero(c.Find("new"), 0, 255, m.nuovo)) {
       errore = "a change is not an address with an old and a new byte";

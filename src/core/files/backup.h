@@ -22,15 +22,9 @@
 
 #include "app/context.h"
 #include "app/write_guard.h"
+#include "config/write_diff.h"
 
 namespace korventa {
-
-struct ByteModificato {
-  int indirizzo = 0;
-  int vecchio = 0;
-  int nuovo = 0;
-  friend bool operator==(const ByteModificato&, const ByteModificato&) = default;
-};
 
 struct VoceBackup {
   std::string ora;      // UTC, "2026-12-08T15:10:02.125Z"
@@ -38,7 +32,7 @@ struct VoceBackup {
   int prodotto = 0, variante = 0, firmware = 0, extra = 0;
   int banco = 0;
   std::string tipo;  // "configuration", "image", "register", "restore", "switches"
-  std::vector<ByteModificato> modifiche;
+  std::vector<ByteCambiato> modifiche;
 };
 
 std::string VoceInRiga(const VoceBackup& v);
@@ -95,7 +89,7 @@ struct EsitoRipristino {
   bool scritto = false;  // the old bytes were sent
   // Addresses that read back otherwise (address, expected, found); empty
   // when all matched.
-  std::vector<ByteModificato> differenze;
+  std::vector<ByteCambiato> differenze;
   std::string errore;  // why nothing (or not everything) was written
 };
 // Checks that the connected device is the entry's model, writes the old
