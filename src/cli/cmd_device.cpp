@@ -57,6 +57,20 @@ const std::vector<Command>& Commands() {
        "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"
        "                                   mult-read INDEX, beep, switch CHANNELS, supply on|off VOLTS,\n"
        "                                   supply-current"},
+      {"check", &CmdCheck, true,
+       "check --device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1]\n"
+       "      [--report FILE]              the calibration check: instruments set up, the input range's\n"
+       "                                   zero, half and span applied and the output read; prints the report"},
+      {"forcing", &CmdForcing, true,
+       "forcing --a RAW [--b RAW] [--seconds N]  force the outputs to raw values until N seconds or\n"
+       "                                   Ctrl-C; the device always leaves forcing afterwards"},
+      {"stability", &CmdStability, true,
+       "stability --ref R --tol T [--count N]  the device's reading against R; prints each reading off by\n"
+       "                                   more than T, until N readings or Ctrl-C"},
+      {"linearity", &CmdLinearity, true,
+       "linearity --start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]\n"
+       "                                   the function generator sweeps the input frequency; prints each\n"
+       "                                   reading off by more than T as FREQUENCY-->READING"},
   };
   return commands;
 }

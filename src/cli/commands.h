@@ -44,6 +44,10 @@ struct WriteSource {
 // window now holds what would be written.
 int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

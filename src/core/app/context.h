@@ -6,13 +6,16 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "calibration/verifica.h"
 #include "app/state.h"
 #include "app/write_guard.h"
 #include "config/program_window.h"
 #include "factory/frm_eeprom.h"
+#include "factory/frm_test.h"
 #include "files/dst_record.h"
 #include "link/link.h"
 #include "measure/frm_misura.h"
+#include "switches/frm_switch.h"
 
 namespace korventa {
 
@@ -20,10 +23,16 @@ struct Windows {
   Communication communication;
   FrmProgram frm_program;
   FrmMisura frm_misura;
+  FrmSwitch frm_switch;
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
   FrmEeprom frm_eeprom;
+  // The calibration check's windows and state, and the bench-test window.
+  FrmVerifica frm_verifica;
+  InterfacciaStrumVer interfaccia_strum_ver;
+  StatoTaratura Taratura;
+  FrmTest frm_test;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // The ".DST" record kept between file operations: opening fills it,

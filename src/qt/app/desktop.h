@@ -33,6 +33,7 @@ class AboutView;
 class SegnapostoView;
 class MisuraView;
 class EepromView;
+class SwitchView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -100,6 +101,7 @@ class Desktop {
   AboutView& About() { return *about_; }
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
+  SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
   EepromView& Eeprom() { return *eeprom_; }
   const Salvaguardia& Backup() const { return *guard_; }
@@ -132,7 +134,7 @@ class Desktop {
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
-  std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<SwitchView> switch_;
   std::unique_ptr<EepromView> eeprom_;
 
   int profondita_ = 0;       // handlers running, nested
