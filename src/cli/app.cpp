@@ -50,6 +50,9 @@ std::string Usage() {
          "  --retries N        answer Retry to a communication error N times, then Cancel (default 2)\n"
          "  --yes              answer OK to limit warnings and file questions (default: Cancel, exit 3)\n"
          "  --lang it|en       language of the texts printed (default it)\n"
+         "  --backup-dir DIR   folder of the automatic backups taken before every memory write\n"
+         "                     (default $XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)\n"
+         "  --no-backup        write without taking a backup first\n"
          "  --instrument ROLE=SELECTOR  how the bench command reaches an instrument (repeatable):\n"
          "                     ROLE supply, switch, mult, mult1, cal or usb; SELECTOR Com1..Com8,\n"
          "                     Usb1..Usb4, Manuale, a device path or an instrument resource\n"
@@ -81,6 +84,11 @@ std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
     std::string e;
     if (a == "--yes") {
       p.global.yes = true;
+    } else if (a == "--no-backup") {
+      p.global.noBackup = true;
+    } else if (a == "--backup-dir") {
+      e = value(a, p.global.backupDir);
+      if (e.empty() && p.global.backupDir.empty()) e = "--backup-dir needs a folder";
     } else if (a == "--port") {
       e = value(a, p.global.port);
     } else if (a == "--simulate") {

@@ -27,10 +27,14 @@ const std::vector<Command>& Commands() {
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
       {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
       {"write", &CmdWrite, true,
-       "write (FILE.DST | --form FILE.json) [--yes] [--no-verify]\n"
+       "write (FILE.DST | --form FILE.json) [--yes] [--no-verify] [--quiet]\n"
        "                                   read the device, then write the file's or the edited form's\n"
-       "                                   configuration and read every written address back\n"
-       "                                   (--no-verify: skip the read-back)"},
+       "                                   configuration, printing what changes first (--quiet: not),\n"
+       "                                   and read every written address back (--no-verify: skip it)"},
+      {"diff", &CmdDiff, true,
+       "diff (FILE.DST | --form FILE.json) [--json]\n"
+       "                                   what writing would change: settings old -> new, addresses\n"
+       "                                   with old -> new bytes (nothing is written)"},
       {"measure", &CmdMeasure, true,
        "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
        "                                   units (--csv: the rows of the measurement window's recording),\n"
@@ -44,6 +48,19 @@ const std::vector<Command>& Commands() {
        "  switches set-default --input TEXT (--span V | --zero V) [--yes]\n"
        "                                   write the stored default span or zero of an input type",
        &SwitchesSenzaDispositivo},
+      {"eeprom", &CmdEeprom, true,
+       "eeprom read [--out FILE]         the memory editor's 256-value image file of bank 0\n"
+       "  eeprom write FILE [--yes] [--verify]\n"
+       "                                   write an image file to bank 0 (asks; --yes writes)\n"
+       "  eeprom verify FILE               \"address<TAB>expected<TAB>found\" per difference, exit 2 if any"},
+      {"register", &CmdRegister, true,
+       "register read --bank B --addr A --format byte|int|float\n"
+       "  register write --bank B --addr A --format byte|int|float (--value V | --raw b1,b2,b3)\n"
+       "                                   one register as a byte, a 16-bit integer or a device float"},
+      {"restore", &CmdRestore, true,
+       "restore [--list] [--last | --at TIME]\n"
+       "                                   the connected device's backups (--list, the default), or write\n"
+       "                                   back the old values of the last one or of the one at TIME"},
       {"bench", &CmdBench, false,
        "bench ACTION                     drive one bench instrument (see --instrument): cal-set VALUE,\n"
        "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"

@@ -12,6 +12,7 @@
 #include "config/program_window.h"
 #include "config/read_config.h"
 #include "config/write_config.h"
+#include "config/write_diff.h"
 #include "files/config_file.h"
 #include "files/dst_record.h"
 #include "files/dst_show.h"
@@ -84,31 +85,33 @@ int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
   return kExitOk;
 }
 
-int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::string dst, form;
-  bool verify = true;
+int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--verify" || a == "--no-verify") {
-      verify = a == "--verify";
+      source.verify = a == "--verify";
+    } else if (a == "--quiet") {
+      source.quiet = true;
+    } else if (a == "--json") {
+      source.json = true;
     } else if (a == "--form" && i + 1 < args.size()) {
-      form = args[++i];
-    } else if (dst.empty() && !(a.size() > 1 && a[0] == '-')) {
-      dst = a;
+      source.form = args[++i];
+    } else if (source.dst.empty() && !(a.size() > 1 && a[0] == '-')) {
+      source.dst = a;
     } else {
-      err << "korventa-cli: write: unexpected argument " << a << '\n';
+      err << "korventa-cli: " << name << ": unexpected argument " << a << '\n';
       return kExitUsage;
     }
   }
-  if (dst.empty() == form.empty()) {
-    err << "korventa-cli: write: name either a .DST file or --form FILE.json\n";
+  if (source.dst.empty() == source.form.empty()) {
+    err << "korventa-cli: " << name << ": name either a .DST file or --form FILE.json\n";
     return kExitUsage;
   }
   // A file that cannot be used is found out before the device is touched.
-  if (!dst.empty()) {
+  if (!source.dst.empty()) {
     std::string error;
-    if (!LoadDstFile(dst, error)) {
-      err << "korventa-cli: write: " << error << '\n';
+    if (!LoadDstFile(source.dst, error)) {
+      err << "korventa-cli: " << name << ": " << error << '\n';
       return kExitFile;
     }
   }
@@ -127,27 +130,44 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
           << int(s.state.CodProdotto) << "); nothing written\n";
       return kExitRefused;
     default:
-      err << "korventa-cli: write: the device could not be read; nothing written\n";
+      err << "korventa-cli: " << name << ": the device could not be read; nothing written\n";
       return kExitComm;
   }
 
-  if (!dst.empty()) {
-    s.dialogs.openName = dst;
+  if (!source.dst.empty()) {
+    s.dialogs.openName = source.dst;
     switch (OpenConfigFile(ctx)) {
       case OpenResult::Loaded:
         break;
       case OpenResult::Cancelled:
-        err << "korventa-cli: write: " << dst << " not loaded; nothing written (--yes loads it anyway)\n";
+        err << "korventa-cli: " << name << ": " << source.dst << " not loaded; nothing written (--yes loads it anyway)\n";
         return kExitRefused;
       case OpenResult::NoName:
       case OpenResult::Unreadable:
         err << "korventa-cli: write: " << dst << " not loaded; nothing written\n";
         return kExitFile;
     }
-  } else if (int rc = LoadForm(s, form, err); rc != kExitOk) {
+  } else if (int rc = LoadForm(s, source.form, err); rc != kExitOk) {
     return rc;
   }
+  return kExitOk;
+}
 
+int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+  WriteSource source;
+  if (int rc = PrepareWrite(s, "write", args, source, err); rc != kExitOk) return rc;
+  if (source.json) {
+    err << "korventa-cli: write: unexpected argument --json\n";
+    return kExitUsage;
+  }
+  // What will change, printed just before it is written.
+  if (!source.quiet)
+    s.guard.riepilogo = [&out](Context& c, const std::array<int, 256>& vecchi) {
+      out << TestoRiepilogo(c.s, ConfrontaScrittura(c, vecchi));
+      return true;
+    };
+
+  Context ctx = s.ctx();
   s.dialogs.ResetRetries();
   // Ctrl-C, SIGTERM or SIGHUP from here on stop the write between two
   // frames: program mode is left and the user told how far it got.
@@ -166,6 +186,9 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
     case WriteResult::Refused:
       err << "korventa-cli: write: refused; nothing written\n";
       return kExitRefused;
+    case WriteResult::Held:
+      err << "korventa-cli: write: stopped before writing; nothing written\n";
+      return kExitRefused;
     case WriteResult::CommFailure:
       err << "korventa-cli: write: communication failed before writing; nothing written\n";
       return kExitComm;
@@ -175,7 +198,7 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
       return kExitComm;
   }
   out << "written: " << s.state.BufIndirizzi.size() << " bytes\n";
-  if (!verify) return kExitOk;
+  if (!source.verify) return kExitOk;
   // Nothing but a read-back tells a write the device took from one it let
   // fall on the floor.
   s.dialogs.ResetRetries();

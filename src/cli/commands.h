@@ -33,6 +33,20 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 bool SwitchesSenzaDispositivo(const Args& args);
+int CmdDiff(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdEeprom(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+
+// What write and diff take: a ".DST" file or a form document, and options.
+struct WriteSource {
+  std::string dst, form;
+  bool verify = true, quiet = false, json = false;
+};
+// Parses write's and diff's arguments, reads the device into the
+// programming window and loads the file or form over it. kExitOk when the
+// window now holds what would be written.
+int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);

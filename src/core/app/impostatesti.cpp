@@ -37,6 +37,7 @@ void MainWindow(Context& c) {
   m.mnu_File_Open.Caption = Testo(s, 53);
   m.mnu_File_Save.Caption = Testo(s, 54);
   m.mnu_File_SaveAs.Caption = Testo(s, 55);
+  m.mnu_File_Undo.Caption = s.Lingua == 0 ? "Annulla l'ultima scrittura" : "Undo last write";
   m.mnu_Help_About.Caption = Testo(s, 51) + " " + titolo;
   m.mnu_Exit.Caption = Testo(s, 52);
   for (int i = 0; i < 3; ++i) m.cmd_modo[U(i)].ToolTipText = Testo(s, 35 + i);

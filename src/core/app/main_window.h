@@ -113,6 +113,8 @@ struct Communication {
   MenuItem mnu_File_Open{{}, "Open"};
   MenuItem mnu_File_Save{{}, "Save"};
   MenuItem mnu_File_SaveAs{{}, "Save as..."};
+  // Writes back the bytes the last memory write changed (from its backup).
+  MenuItem mnu_File_Undo{{}, "Undo last write"};
   MenuItem mnu_View{{}, "View"};
   MenuItem mnu_View_Program{{}, "Program"};
   MenuItem mnu_View_Measure{{}, "Measure"};

@@ -121,4 +121,24 @@ std::string PlainNumber(double x) {
   return std::string(buffer.data(), end);
 }
 
+std::optional<double> NumeroRigoroso(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  std::size_t i = 0, n = text.size();
+  while (i < n && blank(text[i])) ++i;
+  while (n > i && blank(text[n - 1])) --n;
+  const std::string_view t = text.substr(i, n - i);
+  std::size_t k = t.empty() || (t[0] != '+' && t[0] != '-') ? 0 : 1;
+  int digits = 0, points = 0;
+  for (; k < t.size(); ++k) {
+    if (t[k] >= '0' && t[k] <= '9')
+      ++digits;
+    else if (t[k] == '.' && points == 0)
+      ++points;
+    else
+      return std::nullopt;
+  }
+  if (digits == 0) return std::nullopt;
+  return Val(t);
+}
+
 }  // namespace korventa

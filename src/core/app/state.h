@@ -16,6 +16,12 @@
 
 namespace korventa {
 
+constexpr std::array<int, 256> NessunaMemoriaNota() {
+  std::array<int, 256> a{};
+  a.fill(-1);
+  return a;
+}
+
 struct ProgramState {
   // Brand profile 0..3; fixed at start-up. Brand texts are resource strings
   // 1000 + 100 * Marchio + offset.
@@ -44,6 +50,13 @@ struct ProgramState {
   // Image of the configuration memory as last read; index 0 = first address
   // read. Replaced by every block read, including the table read of samples.
   std::vector<std::uint8_t> EERAM;
+  // What this connection knows of bank 0 (the configuration memory): the
+  // byte each address held when last read, -1 where unknown. Every read of
+  // bank 0 fills it; a write makes its addresses unknown again (the device
+  // may keep some bits of its own), and so does opening or closing the port
+  // (another device may be there now). Backups take old values from here
+  // instead of reading them again.
+  std::array<int, 256> MemoriaNota = NessunaMemoriaNota();
   // (address, byte) pairs collected for WriteBytes: pair i is
   // (BufIndirizzi[i], BufDati[i]), counted from 0.
   std::vector<std::uint8_t> BufIndirizzi;

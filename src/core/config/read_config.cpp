@@ -239,6 +239,7 @@ int ReadEprom(Context& c, MemoriaLetta* memoria) {
     if (memoria) memoria->blocco128.assign(b1.begin(), b1.end());
     DecodificaFisici(s, c.w.frm_program, c.w.frm_Oper, b1);
   }
+  c.w.LettoDalDispositivo = c.w.frm_program;
   return kLetturaOk;
 }
 

@@ -74,6 +74,7 @@ class Writer {
       if (!Canale(ch)) return result_;
     if (!RitardoRisposta()) return result_;
     if (!Soglie()) return result_;
+    if (!PrimaDiScrivere(c_, 0, TipoScrittura::Configurazione)) return WriteResult::Held;
     if (!c_.link.WriteBytes(0, static_cast<int>(s_.BufIndirizzi.size()))) {
       // Program mode refused: the link has said so, and nothing was written.
       if (c_.link.PairsSent() == 0 && !c_.link.Stopped()) return WriteResult::CommFailure;

@@ -22,6 +22,8 @@ enum class WriteResult {
                 // a value the device cannot hold; nothing sent
   CommFailure,  // identification, the read of a preserved bit or program
                 // mode failed; nothing sent
+  Held,         // the guard before the write stopped it (a backup that
+                // failed, a summary answered Cancel) and said why; nothing sent
   Interrupted,  // the write itself failed half-way (said in a message): the
                 // device may hold part of the new configuration, writing
                 // again completes it

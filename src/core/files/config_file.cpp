@@ -243,6 +243,7 @@ OpenResult OpenConfigFile(Context& c) {
   c.w.NomeFile = *nome;
   c.w.communication.mnu_File_Save.Enabled = true;
   CaricaFinestra(c, *record);
+  c.w.LettoDalDispositivo.reset();
   Intestazione(c);
   return OpenResult::Loaded;
 }

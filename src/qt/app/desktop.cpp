@@ -1,17 +1,22 @@
 #include "qt/app/desktop.h"
 
+#include <cstdlib>
+
 #include <QtCore/QCoreApplication>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStyle>
 
 #include "app/startup.h"
+#include "config/write_diff.h"
+#include "factory/frm_eeprom.h"
 #include "qt/app/qt_impostazioni.h"
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
 #include "qt/views/check_views.h"
 #include "qt/views/communication_view.h"
+#include "qt/views/eeprom_view.h"
 #include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
@@ -56,6 +61,17 @@ std::optional<OpzioniDesktop> LeggiOpzioni(const std::vector<std::string>& args,
       o.porta = *v;
     } else if (a == "--connect" && !valore) {
       o.connetti = true;
+    } else if (a == "--factory" && !valore) {
+      o.fabbrica = true;
+    } else if (a == "--no-backup" && !valore) {
+      o.senzaBackup = true;
+    } else if (a == "--backup-dir") {
+      auto v = prendi();
+      if (!v || v->empty()) {
+        if (errore.empty()) errore = "--backup-dir needs a folder";
+        return std::nullopt;
+      }
+      o.cartellaBackup = *v;
     } else if ((a == "--help" || a == "-h") && !valore) {
       o.aiuto = true;
     } else {
@@ -67,13 +83,18 @@ std::optional<OpzioniDesktop> LeggiOpzioni(const std::vector<std::string>& args,
 }
 
 std::string UsoDesktop() {
-  return "Usage: korventa [--simulate MODEL] [--port PORT] [--connect]\n"
+  return "Usage: korventa [--simulate MODEL] [--port PORT] [--connect] [--factory]\n"
+         "                [--backup-dir DIR] [--no-backup]\n"
          "\n"
          "  --simulate MODEL  every port opened reaches the built-in simulated converter\n"
          "                    of that model (e.g. PLV7100, PLV7110A, PLV7300); simulator\n"
          "                    options may follow after commas: PLV7110A,baud=0\n"
          "  --port PORT       the port selected at start: COM1 to COM16 or a device path\n"
          "  --connect         tick \"Open Com\" as soon as the main window shows\n"
+         "  --factory         show the factory menu \"Collaudo\" (also KORVENTA_FACTORY=1)\n"
+         "  --backup-dir DIR  folder of the backups taken before every memory write (default\n"
+         "                    $XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)\n"
+         "  --no-backup       write without taking a backup first\n"
          "  --help            this text\n";
 }
 
@@ -126,7 +147,16 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
   spia_ = std::make_unique<SpiaComunicazione>(s_, w_.communication);
   spia_->changed = [this] { Spia(); };
   link_ = std::make_unique<Link>(s_, *transport_, *dialogs_, *spia_);
-  ctx_ = std::make_unique<Context>(Context{s_, w_, *link_, *dialogs_});
+  guard_ = std::make_unique<Salvaguardia>(OpzioniBackup{
+      opzioni_.cartellaBackup.empty() ? CartellaBackupPredefinita(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))
+                                      : opzioni_.cartellaBackup,
+      !opzioni_.senzaBackup});
+  // A configuration write that would change more than the user's edits
+  // shows what it changes and asks first.
+  guard_->riepilogo = [](Context& c, const std::array<int, 256>& vecchi) {
+    return ConfermaRiepilogo(c, ConfrontaScrittura(c, vecchi));
+  };
+  ctx_ = std::make_unique<Context>(Context{s_, w_, *link_, *dialogs_, guard_.get()});
 
   communication_ = std::make_unique<CommunicationView>(*this);
   program_ = std::make_unique<ProgramView>(*this);
@@ -151,6 +181,7 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
     test_->Rendi();
     communication_->RendiSpia();
   };
+  eeprom_ = std::make_unique<EepromView>(*this);
 }
 
 Desktop::~Desktop() {
@@ -171,6 +202,8 @@ void Desktop::Avvia() {
   w_.communication.finestre[Schermo::communication].Height = altezza * kTwipsPerPixel;
 
   Main(*ctx_);
+  if (const char* f = std::getenv("KORVENTA_FACTORY"); opzioni_.fabbrica || (f != nullptr && std::string(f) == "1"))
+    MostraMenuCollaudo(*ctx_);
   if (!opzioni_.porta.empty()) w_.communication.cmb_Porta.SetText(opzioni_.porta);
   Aggiorna();
 
@@ -207,6 +240,7 @@ void Desktop::Aggiorna() {
   verifica_->Rendi();
   strumentiVer_->Rendi();
   test_->Rendi();
+  eeprom_->Rendi();
   Spia();
 }
 

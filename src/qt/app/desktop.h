@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "files/backup.h"
 #include "instruments/strumenti.h"
 #include "link/port_factory.h"
 #include "qt/app/pictures.h"
@@ -31,6 +32,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class EepromView;
 class SwitchView;
 class TaraView;
 class VerificaView;
@@ -47,6 +49,12 @@ struct OpzioniDesktop {
   // Tick "Open Com" as soon as the main window shows.
   bool connetti = false;
   bool aiuto = false;
+  // --factory (or KORVENTA_FACTORY=1): show the factory menu "Collaudo".
+  bool fabbrica = false;
+  // --backup-dir DIR: where backups go (default: the user's data folder).
+  std::string cartellaBackup;
+  // --no-backup: write without a backup first.
+  bool senzaBackup = false;
 };
 
 // Parses the command line (without the program name). nullopt and a reason
@@ -104,6 +112,8 @@ class Desktop {
   VerificaView& Verifica() { return *verifica_; }
   StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
   TestView& Test() { return *test_; }
+  EepromView& Eeprom() { return *eeprom_; }
+  const Salvaguardia& Backup() const { return *guard_; }
 
  private:
   void Spia();
@@ -122,6 +132,7 @@ class Desktop {
   std::unique_ptr<QtDialogs> qtDialogs_;
   Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given
   std::unique_ptr<SpiaComunicazione> spia_;
+  std::unique_ptr<Salvaguardia> guard_;
   std::unique_ptr<Link> link_;
   std::unique_ptr<Context> ctx_;
   std::unique_ptr<Immagini> immagini_;
@@ -137,6 +148,7 @@ class Desktop {
   std::unique_ptr<VerificaView> verifica_;
   std::unique_ptr<StrumentiVerView> strumentiVer_;
   std::unique_ptr<TestView> test_;
+  std::unique_ptr<EepromView> eeprom_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on

@@ -14,6 +14,8 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "app/context.h"
+#include "factory/frm_eeprom.h"
+#include "files/backup.h"
 #include "qt/app/desktop.h"
 #include "qt/views/tara_view.h"
 
@@ -173,6 +175,10 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   Voce(file, &C::mnu_File_Open, mnu_File_Open_Click);
   Voce(file, &C::mnu_File_Save, mnu_File_Save_Click);
   Voce(file, &C::mnu_File_SaveAs, mnu_File_SaveAs_Click);
+  file->addSeparator();
+  connect(Voce(file, &C::mnu_File_Undo, nullptr), &QAction::triggered, this, [this] {
+    d_.Esegui([this](Context& c) { mnu_File_Undo_Click(c, d_.Backup().Opzioni()); });
+  });
   QMenu* vista = menu(&C::mnu_View);
   Voce(vista, &C::mnu_View_Program, [](Context& c) { cmd_modo_Click(c, 0); });
   Voce(vista, &C::mnu_View_Measure, [](Context& c) { cmd_modo_Click(c, 1); });
@@ -184,10 +190,10 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   QMenu* misura = sottomenu(azione, &C::mnu_Action_Measure);
   Voce(misura, &C::mnu_Action_Measure_Start, mnu_Action_Measure_Start_Click);
   Voce(misura, &C::mnu_Action_Measure_Stop, mnu_Action_Measure_Stop_Click);
-  // The factory menu. The start-up hides it for good; its windows (memory
-  // editor, calibration, bench tests) are not part of this program yet.
+  // The factory menu, hidden unless asked for; the calibration and bench
+  // test windows are not part of this program yet.
   QMenu* collaudo = menu(&C::mnu_Collaudo);
-  Voce(collaudo, &C::mnu_Collaudo_EEprom, nullptr);
+  Voce(collaudo, &C::mnu_Collaudo_EEprom, mnu_Collaudo_EEprom_Click);
   Voce(collaudo, &C::mnu_Collaudo_Taratura, nullptr);
   connect(voci_.back().second, &QAction::triggered, this, [this] {
     TaraView& t = d_.Taratura();
