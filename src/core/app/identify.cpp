@@ -1,5 +1,6 @@
 #include "app/identify.h"
 
+#include "app/context.h"
 #include "app/impostatesti.h"
 #include "app/texts.h"
 #include "link/models.h"
@@ -64,7 +65,13 @@ std::string NomeModelloRiconosciuto(const Context& c) {
 
 EsitoControllo ControlloLettura(Context& c) {
   FermaMisura(c);
-  if (c.link.ReadProduct()[0] != 0) return EsitoControllo::Annullato;
+  if (c.link.ReadProduct()[0] != 0) {
+    // Nobody answered: the screen must not go on naming a device.
+    MostraNonIdentificato(c);
+    return EsitoControllo::Annullato;
+  }
+  c.w.communication.Identificato = true;
+  ModuloPieno(c.w.frm_program);
   if (!ImpostaTesti(c)) return EsitoControllo::Annullato;
   if (c.s.CodProdotto != kFamiglia) {
     c.dialogs.MsgBox(Testo(c.s, kTestoNonCompatibile), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));

@@ -1,8 +1,11 @@
 #include "files/config_file.h"
 
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 
+#include "app/impostatesti.h"
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/lookups.h"
@@ -15,8 +18,9 @@ namespace {
 constexpr int kTxtNonCompatibile = 61;
 constexpr int kTxtVersioneDiversa = 75;
 
-FileDialogRequest RichiestaApri() {
+FileDialogRequest RichiestaApri(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{"(*.DST)", "*.DST"}, {"  (*.*)", "*.*"}};
@@ -24,8 +28,9 @@ FileDialogRequest RichiestaApri() {
   return r;
 }
 
-FileDialogRequest RichiestaSalva() {
+FileDialogRequest RichiestaSalva(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{" (*.DST)", "*.DST"}, {"(*.*)", "*.*"}};
@@ -103,6 +108,11 @@ void CaricaFinestra(Context& c, const DstRecord& r) {
   for (std::size_t ch = 0; ch < 2; ++ch) c.s.Canali[ch].Riservato = ByteFromDouble(r.Spare[ch]);
 }
 
+// The next file dialog starts in the folder of the file just chosen.
+void RicordaCartella(Context& c, const std::string& nome) {
+  c.w.UltimaCartella = std::filesystem::path(nome).parent_path().string();
+}
+
 void Intestazione(Context& c) {
   c.w.communication.Caption = TitoloApplicazione(c.s) + " - " + c.w.NomeFile;
 }
@@ -159,8 +169,9 @@ OpenResult OpenConfigFile(Context& c) {
   // The dialog starts where the platform's dialog starts: the process's
   // current folder is left alone, so names given relative to it (on the
   // command line) keep their meaning.
-  const auto nome = c.dialogs.OpenFileName(RichiestaApri());
+  const auto nome = c.dialogs.OpenFileName(RichiestaApri(c.w));
   if (!nome || nome->empty()) return OpenResult::NoName;
+  RicordaCartella(c, *nome);
 
   std::string errore;
   const auto record = LoadDstFile(*nome, errore);
@@ -181,6 +192,12 @@ OpenResult OpenConfigFile(Context& c) {
   // that is still on screen.
   c.w.NomeFile = *nome;
   c.w.communication.mnu_File_Save.Enabled = true;
+  // A file opened before any device was read brings the form to life.
+  if (c.w.frm_program.Vuoto) {
+    ModuloPieno(c.w.frm_program);
+    const int indice = c.w.frm_program.IndiceModello;
+    VisibilitaProgramma(c.s, c.w.frm_program, indice >= 0 ? std::optional<int>(indice) : std::nullopt);
+  }
   CaricaFinestra(c, *record);
   Intestazione(c);
   return OpenResult::Loaded;
@@ -188,10 +205,11 @@ OpenResult OpenConfigFile(Context& c) {
 
 bool SaveConfigFile(Context& c, bool asNew) {
   if (asNew) {
-    const auto nome = c.dialogs.SaveFileName(RichiestaSalva());
+    const auto nome = c.dialogs.SaveFileName(RichiestaSalva(c.w));
     // A cancelled Save as writes nothing: not even to the file remembered
     // from before, which the user has just declined to overwrite.
     if (!nome || nome->empty()) return false;
+    RicordaCartella(c, *nome);
     c.w.NomeFile = *nome;
     c.w.communication.mnu_File_Save.Enabled = true;
   }
