@@ -129,6 +129,7 @@ int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& e
   Context c = s.ctx();
   s.dialogs.ResetRetries();
   if (s.link.ReadProduct()[0] != 0) return kExitComm;
+  DispositivoIdentificato(c);
   // The model and text set-up recognises the model (reading memory byte 4
   // on the models that come in several lines).
   s.dialogs.ResetRetries();

@@ -23,6 +23,11 @@ void FermaMisura(Context& c) {
 
 }  // namespace
 
+void DispositivoIdentificato(Context& c) {
+  c.w.communication.Identificato = true;
+  ModuloPieno(c.w.frm_program);
+}
+
 Riconoscimento RiconosciModello(Context& c) {
   Riconoscimento r;
   std::uint8_t byte4 = 0;
@@ -70,8 +75,7 @@ EsitoControllo ControlloLettura(Context& c) {
     MostraNonIdentificato(c);
     return EsitoControllo::Annullato;
   }
-  c.w.communication.Identificato = true;
-  ModuloPieno(c.w.frm_program);
+  DispositivoIdentificato(c);
   if (!ImpostaTesti(c)) return EsitoControllo::Annullato;
   if (c.s.CodProdotto != kFamiglia) {
     c.dialogs.MsgBox(Testo(c.s, kTestoNonCompatibile), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
