@@ -2,11 +2,12 @@
 // windows against the built-in simulated converter (scripts/screenshots
 // runs it with the offscreen platform).
 //
-//   korventa-screenshots DIR [MODEL]
+//   korventa-screenshots DIR [MODEL [en]]
 //
 // writes DIR/main-program.png (the main window with the programming window
 // after a read, placed as on screen) and DIR/measure.png (the measurement
-// window with its trend after some readings).
+// window with its trend after some readings); with "en" the windows are in
+// English and the names end in "-en".
 #include <cstdio>
 #include <string>
 
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setQuitOnLastWindowClosed(false);
   if (argc < 2) {
-    std::fputs("usage: korventa-screenshots DIR [MODEL]\n", stderr);
+    std::fputs("usage: korventa-screenshots DIR [MODEL [en]]\n", stderr);
     return 2;
   }
   const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -56,9 +57,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   d.Avvia();
+  const bool inglese = argc > 3 && std::string(argv[3]) == "en";
+  const QString suffisso = inglese ? "-en" : "";
+  if (inglese) d.Esegui([](korventa::Context& c) { korventa::opt_Lang_Click(c, 1); });
   d.Principale().Check1()->click();
   QApplication::processEvents();
-  bool ok = Insieme({&d.Principale(), &d.Programma()}).save(dir.filePath("main-program.png"));
+  bool ok = Insieme({&d.Principale(), &d.Programma()}).save(dir.filePath("main-program" + suffisso + ".png"));
 
   // Some readings for the trend, then Stop.
   d.Principale().Modo(1)->click();
@@ -71,7 +75,7 @@ int main(int argc, char** argv) {
   d.Principale().Start()->click();
   ferma.stop();
   QApplication::processEvents();
-  ok = d.VistaMisura().grab().save(dir.filePath("measure.png")) && ok;
+  ok = d.VistaMisura().grab().save(dir.filePath("measure" + suffisso + ".png")) && ok;
   if (!ok) std::fprintf(stderr, "korventa-screenshots: cannot write into %s\n", argv[1]);
   return ok ? 0 : 1;
 }

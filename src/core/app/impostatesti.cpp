@@ -91,7 +91,6 @@ void ProgramCaptions(const ProgramState& s, FrmProgram& f) {
   f.lbl_trig.Caption = Testo(s, 81);
   f.lbl_filter.Caption = Testo(s, 82);
   f.lbl_mult.Caption = Testo(s, 83);
-  f.frm_opt.Caption = Testo(s, 57);
   f.frm_freq.Caption = Testo(s, kTxtTipoSensore);
   // The response delay: its caption and unit.
   f.Label21[0].Caption = Testo(s, kTxtRitardo);
