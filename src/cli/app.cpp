@@ -50,6 +50,9 @@ std::string Usage() {
          "  --retries N        answer Retry to a communication error N times, then Cancel (default 2)\n"
          "  --yes              answer OK to limit warnings and file questions (default: Cancel, exit 3)\n"
          "  --lang it|en       language of the texts printed (default it)\n"
+         "  --instrument ROLE=SELECTOR  how the bench command reaches an instrument (repeatable):\n"
+         "                     ROLE supply, switch, mult, mult1, cal or usb; SELECTOR Com1..Com8,\n"
+         "                     Usb1..Usb4, Manuale, a device path or an instrument resource\n"
          "\n"
          "Commands:\n" +
          CommandLines() +
@@ -82,6 +85,10 @@ std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
       e = value(a, p.global.port);
     } else if (a == "--simulate") {
       e = value(a, p.global.simulate);
+    } else if (a == "--instrument") {
+      std::string v;
+      e = value(a, v);
+      p.global.instruments.push_back(v);
     } else if (a == "--sim-opt") {
       std::string v;
       e = value(a, v);

@@ -34,6 +34,11 @@ const std::vector<Command>& Commands() {
        "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
        "                                   units (--csv: the rows of the measurement window's recording),\n"
        "                                   until N readings or Ctrl-C"},
+      {"bench", &CmdBench, false,
+       "bench ACTION                     drive one bench instrument (see --instrument): cal-set VALUE,\n"
+       "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"
+       "                                   mult-read INDEX, beep, switch CHANNELS, supply on|off VOLTS,\n"
+       "                                   supply-current"},
   };
   return commands;
 }

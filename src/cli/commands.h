@@ -29,6 +29,7 @@ int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

@@ -174,6 +174,15 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
     } else if (name == "--stdin-exit") {
       if (!flag()) return false;
       o.stdinExit = true;
+    } else if (name == "--bench") {
+      if (!flag()) return false;
+      o.bench = true;
+    } else if (name == "--bench-port") {
+      if (!number(0, 65535, n)) return false;
+      o.benchPort = static_cast<int>(n);
+    } else if (name == "--unit") {
+      if (!number(0, 2000000000, n)) return false;
+      o.unit = static_cast<unsigned>(n);
     } else {
       error = "unknown option \"" + args[i] + "\"";
       return false;
@@ -184,7 +193,7 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
 }
 
 bool ParseSimOptionString(std::string_view text, SimOptions& out, std::string& error) {
-  static constexpr std::string_view kFlags[] = {"split", "real-time", "stdin-exit", "help"};
+  static constexpr std::string_view kFlags[] = {"split", "real-time", "stdin-exit", "bench", "help"};
   std::vector<std::string> args;
   std::size_t from = 0;
   while (from <= text.size()) {
@@ -250,6 +259,16 @@ answer the converter sends: replies, the "OK" to "PR" and measurement frames.
   --vanish-after N      take N frames, then close the terminal (the port
                         disappears); the simulator keeps running until stopped
   --seed N              seed of the fault decisions (default 1)
+
+Bench:
+  --bench               also start the bench instruments (calibrator, two
+                        multimeters, relay unit, power supply, function
+                        generator), each on its own terminal, wired to the
+                        converter; prints one line per role with its path
+  --bench-port N        TCP port of the function generator on 127.0.0.1
+                        (default: any free port)
+  --unit N              which simulated unit: seeds its analogue errors
+                        (default 1)
 
 Other:
   --stdin-exit          stop when standard input reaches end of file
