@@ -151,6 +151,11 @@ class ScreenStateTest : public QObject {
     QVERIFY(!p.frm_output(0)->isVisible());
     QVERIFY(!p.frm_opt()->isVisible());
     QVERIFY(!p.cmb_Prog_In(0)->isEnabled());
+    // Qt's own buttons speak the program's language.
+    QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != "Cancel");
+    Lingua(1);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Cancel"));
+    Lingua(0);
     // The silent device: every retry question is answered Cancel.
     Apri();
     QCOMPARE(v.Dispositivo(0)->text(), nessuno);
