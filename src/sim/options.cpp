@@ -40,7 +40,9 @@ bool ParseDip(const std::string& s, std::array<std::uint8_t, 4>& out) {
   std::array<std::uint8_t, 4> dip{};
   std::size_t i = 0, from = 0;
   for (;;) {
-    const std::size_t comma = s.find(',', from);
+    // ":" lets the banks stand inside a comma-separated option list
+    // ("PLV7100,dip=0x27:0x14:0x03").
+    const std::size_t comma = s.find_first_of(",:", from);
     const std::string part = s.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
     long v = 0;
     if (i >= dip.size() || !ParseLong(part, 0, 255, v)) return false;
@@ -125,7 +127,7 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
       if (!value(text)) return false;
       std::array<std::uint8_t, 4> dip{};
       if (!ParseDip(text, dip)) {
-        error = "--dip: \"" + text + "\" is not one to four bytes a,b,c,d";
+        error = "--dip: \"" + text + "\" is not one to four bytes a:b:c:d";
         return false;
       }
       o.dip = dip;
@@ -234,8 +236,9 @@ Device:
                         model's factory image and is created by the first
                         write. The model line of variants 2 to 6 is then the
                         one in the file's byte 4.
-  --dip A,B,C,D         switch banks, decimal or 0x.. (default all 0; 0,0,4,0
-                        on the PLV7300)
+  --dip A:B:C[:D]       switch banks SW1, SW2, SW3, decimal or 0x.. (also
+                        A,B,C,D; default all 0; 0:0:4:0 on the PLV7300);
+                        in an option list: dip=0x27:0x14:0x03
   --rate N              measurement frames per second while streaming (default 10)
   --signal-a SIGNAL     simulated input of channel A, in the units of its input
   --signal-b SIGNAL     type (°C, mV, Hz ...): sweep (default: 10 % to 90 % of

@@ -9,6 +9,7 @@
 #include "files/dst_record.h"
 #include "link/link.h"
 #include "measure/frm_misura.h"
+#include "switches/frm_switch.h"
 
 namespace korventa {
 
@@ -16,6 +17,7 @@ struct Windows {
   Communication communication;
   FrmProgram frm_program;
   FrmMisura frm_misura;
+  FrmSwitch frm_switch;
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;

@@ -32,6 +32,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class SwitchView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -93,6 +94,7 @@ class Desktop {
   AboutView& About() { return *about_; }
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
+  SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
 
  private:
@@ -123,7 +125,7 @@ class Desktop {
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
-  std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<SwitchView> switch_;
 
   std::unique_ptr<QTranslator> traduttore_;  // Qt's own texts in Italian
   int linguaQt_ = -1;                          // the language they are in
