@@ -34,11 +34,41 @@ const std::vector<Command>& Commands() {
        "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
        "                                   units (--csv: the rows of the measurement window's recording),\n"
        "                                   until N readings or Ctrl-C"},
+      {"switches", &CmdSwitches, true,
+       "switches [--json]                the DIP switches: per channel input, output, option, span and zero\n"
+       "                                   positions with their values, the check, the banks as bytes and drawn\n"
+       "  switches compose --model NAME --input TEXT [--output TEXT] [--option on|off] [--span N] [--zero N]\n"
+       "                   [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json]\n"
+       "                                   the switch wizard without a device: the banks for those choices\n"
+       "  switches set-default --input TEXT (--span V | --zero V) [--yes]\n"
+       "                                   write the stored default span or zero of an input type",
+       &SwitchesSenzaDispositivo},
       {"bench", &CmdBench, false,
        "bench ACTION                     drive one bench instrument (see --instrument): cal-set VALUE,\n"
        "                                   cal-send CMD D1 D2 D3 D4, ambient, mult-set INDEX REM|LOC VOLT|CURR,\n"
        "                                   mult-read INDEX, beep, switch CHANNELS, supply on|off VOLTS,\n"
        "                                   supply-current"},
+      {"production", &CmdProduction, true,
+       "production --model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption]\n"
+       "                                   [--no-switch-check] [--no-checkpoints] [--default-image]\n"
+       "                                   [--final-programming] [--on-fault abort|retry|ignore]\n"
+       "                                   [--model-files DIR] [--json]\n"
+       "                                   the production run on the bench (see --instrument): exit 0\n"
+       "                                   passed, 5 red rows, 2 ended by an error"},
+      {"check", &CmdCheck, true,
+       "check --device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1]\n"
+       "      [--report FILE]              the calibration check: instruments set up, the input range's\n"
+       "                                   zero, half and span applied and the output read; prints the report"},
+      {"forcing", &CmdForcing, true,
+       "forcing --a RAW [--b RAW] [--seconds N]  force the outputs to raw values until N seconds or\n"
+       "                                   Ctrl-C; the device always leaves forcing afterwards"},
+      {"stability", &CmdStability, true,
+       "stability --ref R --tol T [--count N]  the device's reading against R; prints each reading off by\n"
+       "                                   more than T, until N readings or Ctrl-C"},
+      {"linearity", &CmdLinearity, true,
+       "linearity --start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]\n"
+       "                                   the function generator sweeps the input frequency; prints each\n"
+       "                                   reading off by more than T as FREQUENCY-->READING"},
   };
   return commands;
 }

@@ -18,6 +18,8 @@ struct Command {
   CommandFn run;
   bool needsDevice;  // opens the port before running
   const char* usage; // one line for the help text
+  // When set and true for the arguments, no device is needed after all.
+  bool (*withoutDevice)(const Args& args) = nullptr;
 };
 
 // Every command, in the order the help lists them.
@@ -29,7 +31,14 @@ int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+bool SwitchesSenzaDispositivo(const Args& args);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // Small argument helpers shared by the commands.
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

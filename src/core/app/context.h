@@ -4,8 +4,11 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "calibration/verifica.h"
 #include "app/state.h"
+#include "calibration/frm_tara.h"
 #include "config/program_window.h"
+#include "factory/frm_test.h"
 #include "files/dst_record.h"
 #include "link/link.h"
 #include "measure/frm_misura.h"
@@ -21,6 +24,13 @@ struct Windows {
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
+  FrmTara frm_tara;
+  Frm3100 Frm_3100;
+  // The calibration check's windows and state, and the bench-test window.
+  FrmVerifica frm_verifica;
+  InterfacciaStrumVer interfaccia_strum_ver;
+  StatoTaratura Taratura;
+  FrmTest frm_test;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // Folder of the file last chosen in a file dialog, where the next starts.

@@ -33,6 +33,7 @@ class AboutView;
 class SegnapostoView;
 class MisuraView;
 class SwitchView;
+class TaraView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -96,6 +97,8 @@ class Desktop {
   MisuraView& VistaMisura() { return *misura_; }
   SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
+  // The calibration window (Collaudo > Taratura), made on first use.
+  TaraView& Taratura();
 
  private:
   void Spia();
@@ -126,6 +129,7 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SwitchView> switch_;
+  std::unique_ptr<TaraView> taratura_;
 
   std::unique_ptr<QTranslator> traduttore_;  // Qt's own texts in Italian
   int linguaQt_ = -1;                          // the language they are in
