@@ -132,6 +132,7 @@ int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& e
     err << "korventa-cli: identify: the device did not identify itself\n";
     return kExitComm;
   }
+  DispositivoIdentificato(c);
   // The model and text set-up recognises the model (reading memory byte 4
   // on the models that come in several lines).
   s.dialogs.ResetRetries();

@@ -142,8 +142,8 @@ TEST_F(MainWindowFixture, OpenComReadsTheDeviceTwiceAndShowsTheProgrammingWindow
   link->ClosePort();
   Tick(true);
   EXPECT_EQ(transport->Port(), "COM5");
-  // The second "Open Com" pressed view button 0 again: hidden.
-  EXPECT_FALSE(F(Schermo::frm_program).Visible);
+  // Every "Open Com" shows the programming window; it never hides it.
+  EXPECT_TRUE(F(Schermo::frm_program).Visible);
 
   Tick(false);
   EXPECT_FALSE(link->PortOpen());
@@ -164,7 +164,8 @@ TEST_F(MainWindowFixture, PortThatCannotBeOpenedReportsInUse) {
   EXPECT_FALSE(m.Check1.Value);
   EXPECT_EQ(m.Check1.Caption, "Open Com");
   ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text, "COM Port already in use");
+  // The usual text, and why on a second line.
+  EXPECT_EQ(dialogs.boxes[0].text, "COM Port already in use\nin use");
   EXPECT_EQ(dialogs.boxes[0].icon, Icon::Error);
   EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::Ok);
   EXPECT_EQ(dialogs.boxes[0].caption, "KORVENTA v.2.7");

@@ -246,7 +246,7 @@ TEST_F(WriteFixture, LimitWarnings) {
   dialogs.answers = {Answer::Ok, Answer::Ok};
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_EQ(Asked(),
-            (Texts{"Channel A: input value (MAX) exceeds limits", "Channel B: input value (MAX) exceeds limits"}));
+            (Texts{"Channel A: input value (MAX > 1300) exceeds limits", "Channel B: input value (MAX > 1300) exceeds limits"}));
   EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::OkCancel);
   EXPECT_EQ(dialogs.boxes[0].caption, TitoloApplicazione(s));
   EXPECT_EQ(mem[20], 0xB0);
@@ -257,14 +257,14 @@ TEST_F(WriteFixture, LimitWarnings) {
   f.txt_Output_min[1].Text = "3";
   dialogs.answers = {Answer::Ok, Answer::Ok, Answer::Cancel};
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), (Texts{"Channel A: input value (MAX) (SPAN) exceeds limits",
-                            "Channel B: input value (MAX) (SPAN) exceeds limits",
-                            "Channel B: output value (MAX) (MIN) exceeds limits"}));
+  EXPECT_EQ(Asked(), (Texts{"Channel A: input value (MAX > 1300) (SPAN < 100) exceeds limits",
+                            "Channel B: input value (MAX > 1300) (SPAN < 100) exceeds limits",
+                            "Channel B: output value (MAX > 20) (MIN < 4) exceeds limits"}));
 
   Connected(0, "Tc K", "1300", "-200");
   f.txt_offset[0].Text = "-12.6";
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), Texts{"Channel A: CJC Offset exceeds limits"});
+  EXPECT_EQ(Asked(), Texts{"Channel A: CJC Offset (-12.5 ... 12.5) exceeds limits"});
 
   Connected(0, "Tc K", "2372", "-328");
   s.GradiF = {true, true};
@@ -280,7 +280,7 @@ TEST_F(WriteFixture, LimitWarnings) {
   Connected(2, "Tc K", "1300", "-200");
   f.txt_offset[1].Text = "-12.6";
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), Texts{"Channel B: Offset CJC oltre i limiti"});
+  EXPECT_EQ(Asked(), Texts{"Channel B: Offset CJC (-12.5 ... 12.5) oltre i limiti"});
   EXPECT_TRUE(writes.empty());
 }
 

@@ -38,6 +38,8 @@ struct Windows {
   FrmTest frm_test;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
+  // Folder of the file last chosen in a file dialog, where the next starts.
+  std::string UltimaCartella;
   // The ".DST" record kept between file operations: opening fills it,
   // saving rewrites every field but the first reserved double.
   DstRecord RecordDst;

@@ -53,6 +53,15 @@ void Main(Context& c) {
   principale.Top = 0;
   f[Schermo::frm_program].Left = principale.Left;
   f[Schermo::frm_program].Top = principale.Top + principale.Height + kDistanzaFinestre;
+  // Every other window opens where the programming window does, beside the
+  // main window's left edge and under it: none covers the main window.
+  for (Schermo k : {Schermo::frm_misura, Schermo::frm_switch, Schermo::frm_Lang, Schermo::frm_Oper,
+                    Schermo::frm_About, Schermo::frm_EEprom}) {
+    f[k].Left = kSinistraProgramma;
+    f[k].Top = f[Schermo::frm_program].Top;
+  }
+  // Save has no file to write to until a file is opened or saved as.
+  m.mnu_File_Save.Enabled = false;
   // 13. Only the main window shows; the programming window waits for the
   // user (or for the first "Open Com").
   principale.Visible = true;

@@ -226,10 +226,12 @@ class Writer {
     return Chiedi(soggetto + tags + " " + Testo(s_, kTxtOltreLimiti));
   }
   static std::string TagsRange(double max, double min, double limMax, double limMin, double spanMin) {
+    // Each tag names the limit the value passes, so the user sees what the
+    // type allows without looking it up.
     std::string tags;
-    if (max > limMax) tags += " (MAX)";
-    if (min < limMin) tags += " (MIN)";
-    if (std::fabs(max - min) < spanMin) tags += " (SPAN)";
+    if (max > limMax) tags += " (MAX > " + PlainNumber(limMax) + ")";
+    if (min < limMin) tags += " (MIN < " + PlainNumber(limMin) + ")";
+    if (std::fabs(max - min) < spanMin) tags += " (SPAN < " + PlainNumber(spanMin) + ")";
     return tags;
   }
 
@@ -460,7 +462,10 @@ class Writer {
     if (farOffset) offset = DiffFtoCValue(offset);
     const long decimi = Round(offset * 10);
     const std::string soggettoCjc = canale + Testo(s_, kTxtOffsetCjc);
-    if ((decimi < -125 || decimi > 125) && !Chiedi(soggettoCjc + " " + Testo(s_, kTxtOltreLimiti))) return false;
+    if ((decimi < -125 || decimi > 125) &&
+        !Chiedi(soggettoCjc + " (" + PlainNumber(farOffset ? DiffCtoFValue(-12.5) : -12.5) + " ... " +
+                PlainNumber(farOffset ? DiffCtoFValue(12.5) : 12.5) + ") " + Testo(s_, kTxtOltreLimiti)))
+      return false;
     if (!Memorizzabile(decimi, -128, 127, soggettoCjc, f_.txt_offset[c].Text, 10, farOffset ? Gradi::Differenza : Gradi::No))
       return false;
     Append(7 + ch, decimi < 0 ? decimi + 256 : decimi);

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <type_traits>
 
+#include "app/impostatesti.h"
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/catalog.h"
@@ -19,8 +22,9 @@ namespace {
 constexpr int kTxtNonCompatibile = 61;
 constexpr int kTxtVersioneDiversa = 75;
 
-FileDialogRequest RichiestaApri() {
+FileDialogRequest RichiestaApri(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{"(*.DST)", "*.DST"}, {"  (*.*)", "*.*"}};
@@ -28,8 +32,9 @@ FileDialogRequest RichiestaApri() {
   return r;
 }
 
-FileDialogRequest RichiestaSalva() {
+FileDialogRequest RichiestaSalva(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{" (*.DST)", "*.DST"}, {"(*.*)", "*.*"}};
@@ -108,6 +113,11 @@ void CaricaFinestra(Context& c, const DstRecord& r) {
     if (r.Operatore[ch] < kOperatori.size()) f.cmd_Operatore[ch].Caption = kOperatori[r.Operatore[ch]];
   }
   for (std::size_t ch = 0; ch < 2; ++ch) c.s.Canali[ch].Riservato = ByteFromDouble(r.Spare[ch]);
+}
+
+// The next file dialog starts in the folder of the file just chosen.
+void RicordaCartella(Context& c, const std::string& nome) {
+  c.w.UltimaCartella = std::filesystem::path(nome).parent_path().string();
 }
 
 void Intestazione(Context& c) {
@@ -204,8 +214,9 @@ OpenResult OpenConfigFile(Context& c) {
   // The dialog starts where the platform's dialog starts: the process's
   // current folder is left alone, so names given relative to it (on the
   // command line) keep their meaning.
-  const auto nome = c.dialogs.OpenFileName(RichiestaApri());
+  const auto nome = c.dialogs.OpenFileName(RichiestaApri(c.w));
   if (!nome || nome->empty()) return OpenResult::NoName;
+  RicordaCartella(c, *nome);
 
   std::string errore;
   const auto record = LoadDstFile(*nome, errore);
@@ -242,6 +253,12 @@ OpenResult OpenConfigFile(Context& c) {
   // that is still on screen.
   c.w.NomeFile = *nome;
   c.w.communication.mnu_File_Save.Enabled = true;
+  // A file opened before any device was read brings the form to life.
+  if (c.w.frm_program.Vuoto) {
+    ModuloPieno(c.w.frm_program);
+    const int indice = c.w.frm_program.IndiceModello;
+    VisibilitaProgramma(c.s, c.w.frm_program, indice >= 0 ? std::optional<int>(indice) : std::nullopt);
+  }
   CaricaFinestra(c, *record);
   c.w.LettoDalDispositivo.reset();
   Intestazione(c);
@@ -250,10 +267,11 @@ OpenResult OpenConfigFile(Context& c) {
 
 bool SaveConfigFile(Context& c, bool asNew) {
   if (asNew) {
-    const auto nome = c.dialogs.SaveFileName(RichiestaSalva());
+    const auto nome = c.dialogs.SaveFileName(RichiestaSalva(c.w));
     // A cancelled Save as writes nothing: not even to the file remembered
     // from before, which the user has just declined to overwrite.
     if (!nome || nome->empty()) return false;
+    RicordaCartella(c, *nome);
     c.w.NomeFile = *nome;
     c.w.communication.mnu_File_Save.Enabled = true;
   }

@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QLibraryInfo>
+#include <QtCore/QLocale>
+#include <QtCore/QTranslator>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStyle>
@@ -185,6 +188,7 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
 }
 
 Desktop::~Desktop() {
+  if (traduttore_) QCoreApplication::removeTranslator(traduttore_.get());
   if (clessidra_) QApplication::restoreOverrideCursor();
   if (link_) link_->ClosePort();
 }
@@ -228,7 +232,25 @@ void Desktop::Esegui(const std::function<void(Context&)>& handler) {
   FineSeUscita();
 }
 
+void Desktop::TraduzioniQt() {
+  // Qt's own texts (dialog buttons and titles: "Cancel", "Save As") in the
+  // user's language: Italian from Qt's translations, English built in.
+  if (linguaQt_ == s_.Lingua) return;
+  linguaQt_ = s_.Lingua;
+  if (traduttore_) {
+    QCoreApplication::removeTranslator(traduttore_.get());
+    traduttore_.reset();
+  }
+  if (s_.Lingua != 0) return;
+  auto t = std::make_unique<QTranslator>();
+  if (t->load(QLocale(QLocale::Italian), "qt", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(t.get());
+    traduttore_ = std::move(t);
+  }
+}
+
 void Desktop::Aggiorna() {
+  TraduzioniQt();
   communication_->Rendi();
   program_->Rendi();
   lang_->Rendi();

@@ -18,6 +18,7 @@
 
 class QWidget;
 class QCloseEvent;
+class QTranslator;
 
 namespace korventa::sim {
 class VirtualBench;
@@ -118,6 +119,7 @@ class Desktop {
  private:
   void Spia();
   void FineSeUscita();
+  void TraduzioniQt();
 
   OpzioniDesktop opzioni_;
   ProgramState s_;
@@ -150,6 +152,8 @@ class Desktop {
   std::unique_ptr<TestView> test_;
   std::unique_ptr<EepromView> eeprom_;
 
+  std::unique_ptr<QTranslator> traduttore_;  // Qt's own texts in Italian
+  int linguaQt_ = -1;                          // the language they are in
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
   bool finito_ = false;      // the event loop has been told to end

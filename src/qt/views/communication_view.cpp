@@ -1,6 +1,8 @@
 #include "qt/views/communication_view.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtGui/QKeySequence>
+#include <QtSerialPort/QSerialPortInfo>
 #include <QtGui/QPainter>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
@@ -20,6 +22,35 @@
 #include "qt/views/tara_view.h"
 
 namespace korventa::qt {
+
+namespace {
+
+// The selector of ports: the list is brought up to date with the ports the
+// machine really has each time it is opened.
+class ElencoPorte final : public QComboBox {
+ public:
+  ElencoPorte(QWidget* parent, std::function<void()> aggiorna) : QComboBox(parent), aggiorna_(std::move(aggiorna)) {}
+  void showPopup() override {
+    aggiorna_();
+    QComboBox::showPopup();
+  }
+
+ private:
+  std::function<void()> aggiorna_;
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> PorteSeriali() {
+  std::vector<std::pair<std::string, std::string>> porte;
+  for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+    QString descrizione = p.description();
+    if (!p.manufacturer().isEmpty() && !descrizione.contains(p.manufacturer()))
+      descrizione += (descrizione.isEmpty() ? "" : ", ") + p.manufacturer();
+    porte.emplace_back(S(p.systemLocation()), S(descrizione));
+  }
+  return porte;
+}
 
 Lampada::Lampada(QWidget* parent) : QWidget(parent), colore_(Qt::green) { setFixedSize(18, 18); }
 
@@ -72,6 +103,17 @@ QToolButton* CommunicationView::Pulsante(QWidget* parent) {
 QAction* CommunicationView::Voce(QMenu* menu, MenuItem Communication::*voce, void (*handler)(Context&)) {
   QAction* a = menu->addAction(QString());
   voci_.emplace_back(voce, a);
+  // The commands used every day have keys of their own, shown in the menu.
+  using C = Communication;
+  static const std::pair<MenuItem C::*, QKeySequence> kTasti[] = {
+      {&C::mnu_File_Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {&C::mnu_File_Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {&C::mnu_File_SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+      {&C::mnu_Action_Program_Read, QKeySequence(Qt::Key_F5)},
+      {&C::mnu_Action_Program_Write, QKeySequence(Qt::Key_F6)},
+  };
+  for (const auto& [v, tasto] : kTasti)
+    if (v == voce) a->setShortcut(tasto);
   if (handler) connect(a, &QAction::triggered, this, [this, handler] { d_.Esegui(handler); });
   return a;
 }
@@ -94,7 +136,9 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   auto* h = new QHBoxLayout(frame2_);
   h->setContentsMargins(6, 4, 6, 4);
   check1_ = new QCheckBox(frame2_);
-  porta_ = new QComboBox(frame2_);
+  porta_ = new ElencoPorte(frame2_, [this] {
+    d_.Esegui([porte = PorteSeriali()](Context& c) { AggiornaPorte(c.w.communication, porte); });
+  });
   // A device path that is not in the list (/dev/ttyUSB0) may be typed in.
   porta_->setEditable(true);
   porta_->setInsertPolicy(QComboBox::NoInsert);
@@ -186,7 +230,7 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   QMenu* azione = menu(&C::mnu_Action);
   QMenu* programma = sottomenu(azione, &C::mnu_Action_Program);
   Voce(programma, &C::mnu_Action_Program_Read, cmd_read_Click);
-  Voce(programma, &C::mnu_Action_Program_Write, cmd_write_Click);
+  Voce(programma, &C::mnu_Action_Program_Write, mnu_Action_Program_Write_Click);
   QMenu* misura = sottomenu(azione, &C::mnu_Action_Measure);
   Voce(misura, &C::mnu_Action_Measure_Start, mnu_Action_Measure_Start_Click);
   Voce(misura, &C::mnu_Action_Measure_Stop, mnu_Action_Measure_Stop_Click);
@@ -215,17 +259,32 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
 }
 
 void CommunicationView::RendiSpia() {
+  AggiornaComandi(d_.Ctx());
   const Communication& m = d_.Ctx().w.communication;
   spia_->Imposta(korventa::qt::Colore(m.SpiaColor, palette().color(QPalette::Button)));
   barra_->Imposta(m.progress);
+  // Commands wait while the lamp is red: their buttons say so.
+  korventa::qt::Rendi(read_, m.cmd_read);
+  korventa::qt::Rendi(write_, m.cmd_write);
+  korventa::qt::Rendi(start_, m.cmd_start);
+  for (const auto& [voce, a] : voci_) korventa::qt::Rendi(a, m.*voce);
+  // F9 starts, and stops while measuring: it sits on the item that does it.
+  QAction* avvia = Azione(m.mnu_Action_Measure_Start);
+  QAction* ferma = Azione(m.mnu_Action_Measure_Stop);
+  const QKeySequence f9(Qt::Key_F9);
+  if (avvia && ferma && (d_.Ctx().s.InMisura ? ferma : avvia)->shortcut() != f9) {
+    (d_.Ctx().s.InMisura ? avvia : ferma)->setShortcut(QKeySequence());
+    (d_.Ctx().s.InMisura ? ferma : avvia)->setShortcut(f9);
+  }
+  if (windowTitle() != Q(m.TitoloMostrato)) setWindowTitle(Q(m.TitoloMostrato));
   const bool abilitata = m.finestre[Schermo::communication].Enabled;
   if (isEnabled() != abilitata) setEnabled(abilitata);
 }
 
 void CommunicationView::Rendi() {
+  AggiornaComandi(d_.Ctx());
   const Communication& m = d_.Ctx().w.communication;
   const Immagini& img = d_.Immagini_();
-  if (windowTitle() != Q(m.Caption)) setWindowTitle(Q(m.Caption));
   setWindowIcon(img.Icona(m.Icon));
 
   korventa::qt::Rendi(check1_, m.Check1);

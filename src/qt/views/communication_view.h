@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,9 @@ class QToolButton;
 namespace korventa::qt {
 
 class Desktop;
+
+// The serial ports the machine has now: device path and description.
+std::vector<std::pair<std::string, std::string>> PorteSeriali();
 
 // The busy lamp `Spia`: a round light in the model's colour.
 class Lampada final : public QWidget {
