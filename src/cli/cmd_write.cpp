@@ -126,7 +126,7 @@ int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSou
       // Family 11 is not read but is written, with the same map: the
       // writing check decides, as the desktop program's Write does.
       if (s.state.CodProdotto == 11) break;
-      err << "korventa-cli: write: the device is not one this program configures (family "
+      err << "korventa-cli: " << name << ": the device is not one this program configures (family "
           << int(s.state.CodProdotto) << "); nothing written\n";
       return kExitRefused;
     default:
@@ -144,7 +144,7 @@ int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSou
         return kExitRefused;
       case OpenResult::NoName:
       case OpenResult::Unreadable:
-        err << "korventa-cli: write: " << dst << " not loaded; nothing written\n";
+        err << "korventa-cli: " << name << ": " << source.dst << " not loaded; nothing written\n";
         return kExitFile;
     }
   } else if (int rc = LoadForm(s, source.form, err); rc != kExitOk) {
