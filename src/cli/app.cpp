@@ -133,18 +133,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     err << "korventa-cli: unknown command " << p.command << "\n\n" << Usage();
     return kExitUsage;
   }
-  if (command->needsDevice && p.global.port.empty() && p.global.simulate.empty()) {
+  const bool needsDevice = command->needsDevice && !(command->withoutDevice && command->withoutDevice(p.rest));
+  if (needsDevice && p.global.port.empty() && p.global.simulate.empty()) {
     err << "korventa-cli: " << p.command << ": name a device with --port PORT or --simulate MODEL\n";
     return kExitUsage;
   }
   std::string error;
-  auto transport = command->needsDevice ? factory(p.global, error) : std::make_unique<NoPort>();
+  auto transport = needsDevice ? factory(p.global, error) : std::make_unique<NoPort>();
   if (!transport) {
     err << "korventa-cli: " << error << '\n';
     return p.global.simulate.empty() ? kExitComm : kExitUsage;
   }
   Session s(p.global, *transport, err);
-  if (command->needsDevice && !s.Open(error)) {
+  if (needsDevice && !s.Open(error)) {
     err << "korventa-cli: " << error << '\n';
     return kExitComm;
   }

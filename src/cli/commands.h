@@ -18,6 +18,8 @@ struct Command {
   CommandFn run;
   bool needsDevice;  // opens the port before running
   const char* usage; // one line for the help text
+  // When set and true for the arguments, no device is needed after all.
+  bool (*withoutDevice)(const Args& args) = nullptr;
 };
 
 // Every command, in the order the help lists them.
@@ -29,6 +31,8 @@ int CmdDump(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+bool SwitchesSenzaDispositivo(const Args& args);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);

@@ -139,8 +139,17 @@ void cmd_read_Click(Context& c) {
 }
 
 void cmd_write_Click(Context& c) {
-  if (c.w.communication.Occupato) return;
-  WriteEprom(c);
+  Communication& m = c.w.communication;
+  if (m.Occupato) return;
+  m.lbl_verifica.Caption.clear();
+  if (WriteEprom(c) != WriteResult::Written) return;
+  // A device that stopped listening half-way takes the frames without a
+  // word: only reading the addresses back tells.
+  const Rilettura v = VerificaScrittura(c);
+  const std::string testo = TestoVerifica(c.s, v);
+  m.lbl_verifica.Caption = testo.substr(0, testo.find('\n'));
+  if (!v.Ok())
+    c.dialogs.MsgBox(TestoScritturaParziale(c.s) + "\n\n" + testo, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
 }
 
 void cmd_start_Click(Context& c) {
