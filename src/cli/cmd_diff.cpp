@@ -16,8 +16,8 @@ int CmdDiff(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
   s.dialogs.AnswerOk();
   WriteSource source;
   if (int rc = PrepareWrite(s, "diff", args, source, err); rc != kExitOk) return rc;
-  if (source.verify || source.quiet) {
-    err << "korventa-cli: diff: unexpected argument " << (source.verify ? "--verify" : "--quiet") << '\n';
+  if (!source.verifyOption.empty() || source.quiet) {
+    err << "korventa-cli: diff: unexpected argument " << (source.quiet ? "--quiet" : source.verifyOption) << '\n';
     return kExitUsage;
   }
   std::optional<Riepilogo> riepilogo;

@@ -90,6 +90,7 @@ int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSou
     const std::string& a = args[i];
     if (a == "--verify" || a == "--no-verify") {
       source.verify = a == "--verify";
+      source.verifyOption = a;
     } else if (a == "--quiet") {
       source.quiet = true;
     } else if (a == "--json") {

@@ -42,6 +42,7 @@ int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& er
 struct WriteSource {
   std::string dst, form;
   bool verify = true, quiet = false, json = false;
+  std::string verifyOption;  // "--verify" or "--no-verify" when one was given
 };
 // Parses write's and diff's arguments, reads the device into the
 // programming window and loads the file or form over it. kExitOk when the
