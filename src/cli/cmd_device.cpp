@@ -1,7 +1,7 @@
-#include <fstream>
 #include <sstream>
 
 #include "cli/commands.h"
+#include "files/safe_file.h"
 
 namespace korventa::cli {
 
@@ -27,9 +27,10 @@ const std::vector<Command>& Commands() {
       {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
       {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
       {"write", &CmdWrite, true,
-       "write (FILE.DST | --form FILE.json) [--yes] [--verify]\n"
+       "write (FILE.DST | --form FILE.json) [--yes] [--no-verify]\n"
        "                                   read the device, then write the file's or the edited form's\n"
-       "                                   configuration; --verify reads every written address back"},
+       "                                   configuration and read every written address back\n"
+       "                                   (--no-verify: skip the read-back)"},
       {"measure", &CmdMeasure, true,
        "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
        "                                   units (--csv: the rows of the measurement window's recording),\n"
@@ -102,11 +103,11 @@ int CmdDump(Session& s, const Args& rest, std::ostream& out, std::ostream& err) 
     out << text.str();
     return kExitOk;
   }
-  std::ofstream f(outFile, std::ios::binary | std::ios::trunc);
-  f << text.str();
-  f.close();
-  if (!f) {
-    err << "korventa-cli: cannot write " << outFile << '\n';
+  // Replaced whole or not at all, like a saved configuration.
+  const std::string t = text.str();
+  std::string error;
+  if (!WriteFileAtomically(outFile, std::span(reinterpret_cast<const std::uint8_t*>(t.data()), t.size()), error)) {
+    err << "korventa-cli: dump: " << error << '\n';
     return kExitFile;
   }
   return kExitOk;

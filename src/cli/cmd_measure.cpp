@@ -97,7 +97,9 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
       return kExitComm;
   }
 
-  InterruptFlag ctrlC;
+  // Ctrl-C, SIGTERM, SIGHUP or a reader that closed the pipe end the run
+  // the way its own end does: the device is told to stop streaming.
+  InterruptFlag stop(true);
   FrmMisura& f = c.w.frm_misura;
   long printed = 0;
   bool prepared = false;
@@ -122,7 +124,7 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
       out.flush();
       s.dialogs.ResetRetries();
     }
-    if ((count > 0 && printed >= count) || ctrlC.Set()) c.s.InMisura = false;
+    if ((count > 0 && printed >= count) || stop.Set() || !out) c.s.InMisura = false;
   };
   s.dialogs.ResetRetries();
   const EsitoMisura esito = Cmd_StartRead_Click(c);

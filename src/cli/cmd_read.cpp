@@ -128,12 +128,18 @@ int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& e
   }
   Context c = s.ctx();
   s.dialogs.ResetRetries();
-  if (s.link.ReadProduct()[0] != 0) return kExitComm;
+  if (s.link.ReadProduct()[0] != 0) {
+    err << "korventa-cli: identify: the device did not identify itself\n";
+    return kExitComm;
+  }
   DispositivoIdentificato(c);
   // The model and text set-up recognises the model (reading memory byte 4
   // on the models that come in several lines).
   s.dialogs.ResetRetries();
-  if (!ImpostaTesti(c)) return kExitComm;
+  if (!ImpostaTesti(c)) {
+    err << "korventa-cli: identify: the model could not be recognised (memory byte 4 could not be read)\n";
+    return kExitComm;
+  }
   const std::string code = CodiceModelloRiconosciuto(c);
   out << "product: " << int(s.state.CodProdotto) << '\n'
       << "variant: " << int(s.state.CodVariante) << '\n'
@@ -176,7 +182,10 @@ int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
   if (!saveAs.empty()) {
     // As File > Save as would store the programming window's values.
     s.dialogs.saveName = saveAs;
-    if (!SaveConfigFile(c, true)) return kExitFile;
+    if (!SaveConfigFile(c, true)) {
+      err << "korventa-cli: read: " << saveAs << " not saved\n";
+      return kExitFile;
+    }
   }
   if (asJson) {
     json::Value doc = json::Value::Object();

@@ -3,11 +3,11 @@
 // device the way the desktop program does it: read the device first, put the
 // values into the programming window, then WriteEprom.
 #include <algorithm>
-#include <map>
 #include <string>
 
 #include "app/json.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "config/form_fields.h"
 #include "config/program_window.h"
 #include "config/read_config.h"
@@ -48,44 +48,9 @@ int LoadForm(Session& s, const std::string& path, std::ostream& err) {
   return kExitOk;
 }
 
-// Reads back every address written and compares it with the last byte
-// written there. Bit 6 of the output bytes is the device's own on the
-// models where writing preserves it, so it is left out of the comparison.
-int Verify(Session& s, std::ostream& out, std::ostream& err) {
-  std::map<int, int> expected;
-  for (std::size_t i = 0; i < s.state.BufIndirizzi.size() && i < s.state.BufDati.size(); ++i)
-    expected[s.state.BufIndirizzi[i]] = s.state.BufDati[i];
-  if (expected.empty()) return kExitOk;
-  const int v = s.state.CodVariante;
-  const bool bitDelDispositivo = !(s.state.CodProdotto == 12 && (v == 0 || v == 7 || v == 8 || v == 9));
-  const int first = expected.begin()->first;
-  const int last = expected.rbegin()->first;
-  s.dialogs.ResetRetries();
-  const auto read = s.link.ReadBytes(0, first, last - first + 1);
-  if (s.state.ErroreCom) {
-    err << "korventa-cli: write: the configuration was written but could not be read back for checking\n";
-    return kExitComm;
-  }
-  int differences = 0;
-  for (const auto& [address, byte] : expected) {
-    const int found = read[static_cast<std::size_t>(address - first)];
-    const int mask = bitDelDispositivo && (address == 4 || address == 6) ? ~64 : ~0;
-    if (((found ^ byte) & mask & 0xFF) == 0) continue;
-    out << "difference: address " << address << ", expected " << byte << ", found " << found << '\n';
-    ++differences;
-  }
-  if (differences > 0) {
-    err << "korventa-cli: write: " << differences << " of " << expected.size()
-        << " addresses read back differently\n";
-    return kExitComm;
-  }
-  out << "verified: " << expected.size() << " addresses\n";
-  return kExitOk;
-}
-
 }  // namespace
 
-int CmdShow(Session&, const Args& args, std::ostream& out, std::ostream& err) {
+int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
   std::string path;
   bool json = false;
   for (const auto& a : args) {
@@ -108,17 +73,24 @@ int CmdShow(Session&, const Args& args, std::ostream& out, std::ostream& err) {
     err << "korventa-cli: show: " << error << '\n';
     return kExitFile;
   }
-  out << DescribeDst(*record, json);
+  // Marked against the model the file was saved for.
+  ProgramState model = s.state;
+  model.CodProdotto = record->CodProdotto;
+  model.CodVariante = record->CodVariante;
+  model.VerSw = record->VerSw;
+  std::vector<std::size_t> marked;
+  for (const auto& campo : CampiNonAmmessi(model, *record)) marked.push_back(campo.offset);
+  out << DescribeDst(*record, json, marked);
   return kExitOk;
 }
 
 int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
   std::string dst, form;
-  bool verify = false;
+  bool verify = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--verify") {
-      verify = true;
+    if (a == "--verify" || a == "--no-verify") {
+      verify = a == "--verify";
     } else if (a == "--form" && i + 1 < args.size()) {
       form = args[++i];
     } else if (dst.empty() && !(a.size() > 1 && a[0] == '-')) {
@@ -148,6 +120,11 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
     case kLetturaOk:
       break;
     case kLetturaRifiutata:
+      // Family 11 is not read but is written, with the same map: the
+      // writing check decides, as the desktop program's Write does.
+      if (s.state.CodProdotto == 11) break;
+      err << "korventa-cli: write: the device is not one this program configures (family "
+          << int(s.state.CodProdotto) << "); nothing written\n";
       return kExitRefused;
     default:
       err << "korventa-cli: write: the device could not be read; nothing written\n";
@@ -164,6 +141,7 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
         return kExitRefused;
       case OpenResult::NoName:
       case OpenResult::Unreadable:
+        err << "korventa-cli: write: " << dst << " not loaded; nothing written\n";
         return kExitFile;
     }
   } else if (int rc = LoadForm(s, form, err); rc != kExitOk) {
@@ -171,7 +149,15 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
   }
 
   s.dialogs.ResetRetries();
-  switch (WriteEprom(ctx)) {
+  // Ctrl-C, SIGTERM or SIGHUP from here on stop the write between two
+  // frames: program mode is left and the user told how far it got.
+  InterruptFlag stop;
+  s.link.SetStopRequest([&stop] { return stop.Set(); });
+  const WriteResult result = WriteEprom(ctx);
+  s.link.SetStopRequest(nullptr);
+  const std::string partial = std::to_string(s.link.PairsSent()) + " of " +
+                              std::to_string(s.state.BufIndirizzi.size()) + " bytes";
+  switch (result) {
     case WriteResult::Written:
       break;
     case WriteResult::Cancelled:
@@ -184,12 +170,27 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
       err << "korventa-cli: write: communication failed before writing; nothing written\n";
       return kExitComm;
     case WriteResult::Interrupted:
-      err << "korventa-cli: write: communication failed while writing: the device may hold a partial "
-             "configuration; writing again completes it\n";
+      err << "korventa-cli: write: " << (s.link.Stopped() ? "interrupted" : "communication failed") << " after "
+          << partial << ": the device may hold a partial configuration; writing again completes it\n";
       return kExitComm;
   }
   out << "written: " << s.state.BufIndirizzi.size() << " bytes\n";
-  return verify ? Verify(s, out, err) : kExitOk;
+  if (!verify) return kExitOk;
+  // Nothing but a read-back tells a write the device took from one it let
+  // fall on the floor.
+  s.dialogs.ResetRetries();
+  const Rilettura v = VerificaScrittura(ctx);
+  if (v.Ok()) {
+    out << TestoVerifica(s.state, v) << '\n';
+    return kExitOk;
+  }
+  if (v.Letta)
+    for (const auto& d : v.Differenze) out << "difference: " << d << '\n';
+  err << "korventa-cli: write: " << (v.Letta ? std::to_string(v.Differenze.size()) + " of " +
+                                                   std::to_string(v.Indirizzi) + " addresses read back differently"
+                                             : std::string("the written addresses could not be read back"))
+      << ": the device may hold a partial configuration; writing again completes it\n";
+  return kExitComm;
 }
 
 }  // namespace korventa::cli

@@ -194,8 +194,19 @@ void cmd_read_Click(Context& c) {
 }
 
 void cmd_write_Click(Context& c) {
-  if (c.w.communication.Occupato) return;
-  if (WriteEprom(c) == WriteResult::Written) c.w.communication.Modificato = false;
+  Communication& m = c.w.communication;
+  if (m.Occupato) return;
+  m.lbl_verifica.Caption.clear();
+  if (WriteEprom(c) != WriteResult::Written) return;
+  // The edits are on the device now: nothing is lost by leaving.
+  m.Modificato = false;
+  // A device that stopped listening half-way takes the frames without a
+  // word: only reading the addresses back tells.
+  const Rilettura v = VerificaScrittura(c);
+  const std::string testo = TestoVerifica(c.s, v);
+  m.lbl_verifica.Caption = testo.substr(0, testo.find('\n'));
+  if (!v.Ok())
+    c.dialogs.MsgBox(TestoScritturaParziale(c.s) + "\n\n" + testo, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
 }
 
 void mnu_Action_Program_Write_Click(Context& c) {

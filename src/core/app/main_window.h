@@ -96,6 +96,8 @@ struct Communication {
   int SpiaColor = kColoreVerde;
   double progress = 0;  // share of the progress bar filled, 0..1
   std::array<Label, 2> lbl_device;
+  // After Write: "verified: 21 addresses", or how many read back differently.
+  Label lbl_verifica;
   std::array<CommandButton, 3> cmd_modo;
   int cmd_modo2_BackColor = kColoreVerde;
   CommandButton cmd_read, cmd_write, cmd_start, cmd_Lang;

@@ -68,6 +68,22 @@ double Val(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool IsNumberText(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  bool digits = false, point = false;
+  for (; i < text.size(); ++i) {
+    if (IsDigit(text[i])) {
+      digits = true;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
 long Round(double x) {
   if (std::isnan(x)) return 0;
   // 2^63 as a double; every double below it in magnitude fits in a long

@@ -3,6 +3,8 @@
 #include <array>
 #include <type_traits>
 
+#include "app/numbers.h"
+
 namespace korventa {
 
 namespace {
@@ -181,6 +183,32 @@ bool CheckGroups(const FrmProgram& f, std::string& error) {
 
 }  // namespace
 
+namespace {
+
+// Every text box of the window holds a number. A text the document changes
+// must be one as a box shows it: the box's own parse would read "1e6" as 1
+// and "12abc" as 12 and write that without a word.
+bool CheckNumbers(const FrmProgram& before, const FrmProgram& after, std::string& error) {
+  const json::Value was = FormToJson(before);
+  const json::Value now = FormToJson(after);
+  for (std::size_t k = 0; k < now.size(); ++k) {
+    const std::string& name = now.Keys()[k];
+    const json::Value* old = was.Find(name);
+    if (name.rfind("txt_", 0) != 0 || !old) continue;
+    const bool single = now[k].IsString();
+    for (std::size_t i = 0; i < (single ? 1 : now[k].size()); ++i) {
+      const std::string& text = single ? now[k].AsString() : now[k][i].AsString();
+      if (text == (single ? old->AsString() : (*old)[i].AsString()) || IsNumberText(text)) continue;
+      error = name + (single ? "" : "(" + std::to_string(i) + ")") + ": \"" + text +
+              "\" is not a number (digits, an optional sign and \".\" as the decimal point)";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 json::Value FormToJson(const FrmProgram& form) {
   json::Value doc = json::Value::Object();
   json::Value visible = json::Value::Object();
@@ -237,6 +265,7 @@ bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) 
     if (!ok) return false;
   }
   if (!CheckGroups(copy, error)) return false;
+  if (!CheckNumbers(form, copy, error)) return false;
   // The °C/°F choice is more than a tick: switching it converts the boxes
   // and tells writing in which scale the temperatures are. A document cannot
   // do that conversion, so it may only keep the scale the window shows;

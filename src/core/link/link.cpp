@@ -214,6 +214,7 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
 
 bool Link::WriteBytes(int bank, int count) {
   pairsSent_ = 0;
+  stopped_ = false;
   // A bank that does not fit the frame's byte would wrap round to another
   // bank (256 is bank 0, the configuration memory): refuse before anything
   // goes out.
@@ -235,6 +236,11 @@ bool Link::WriteBytes(int bank, int count) {
   } else {
     const int n = std::min<int>(count, static_cast<int>(std::min(s_.BufIndirizzi.size(), s_.BufDati.size())));
     for (int i = 0; i < n; ++i) {
+      if (stopRequest_ && stopRequest_()) {
+        stopped_ = true;
+        ok = false;
+        break;
+      }
       if (Send(p::FrameWrite(static_cast<std::uint8_t>(bank), s_.BufIndirizzi[static_cast<std::size_t>(i)],
                              s_.BufDati[static_cast<std::size_t>(i)])) != IoStatus::Ok) {
         ok = false;

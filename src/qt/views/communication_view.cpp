@@ -162,6 +162,9 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   grassetto.setBold(true);
   device_[0]->setFont(grassetto);
   v->addLayout(modello);
+  verifica_ = new QLabel(centro);
+  verifica_->setObjectName("lbl_verifica");
+  v->addWidget(verifica_);
 
   auto* pulsanti = new QHBoxLayout();
   pulsanti->setSpacing(2);
@@ -277,6 +280,7 @@ void CommunicationView::Rendi() {
   korventa::qt::Rendi(check1_, m.Check1);
   korventa::qt::Rendi(porta_, m.cmb_Porta);
   for (std::size_t i = 0; i < device_.size(); ++i) korventa::qt::Rendi(device_[i], m.lbl_device[i]);
+  korventa::qt::Rendi(verifica_, m.lbl_verifica);
   for (std::size_t i = 0; i < modo_.size(); ++i) {
     korventa::qt::Rendi(modo_[i], m.cmd_modo[i]);
     modo_[i]->setIcon(img.Icona(m.cmd_modo_Picture[i]));

@@ -94,6 +94,7 @@ class CommunicationView final : public QMainWindow {
   Lampada* spia_;
   Barra* barra_;
   std::array<QLabel*, 2> device_{};
+  QLabel* verifica_ = nullptr;
   std::array<QToolButton*, 3> modo_{};
   QToolButton *read_, *write_, *start_, *lang_;
   std::vector<std::pair<MenuItem Communication::*, QAction*>> voci_;
