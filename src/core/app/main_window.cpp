@@ -204,6 +204,7 @@ void cmd_write_Click(Context& c) {
   const std::string testo = TestoVerifica(c.s, v);
   m.lbl_verifica.Caption = testo.substr(0, testo.find('\n'));
   if (v.Ok()) {
+    // The edits are on the device now: nothing is lost by leaving.
     m.Modificato = false;
   } else {
     c.dialogs.MsgBox(TestoScritturaParziale(c.s) + "\n\n" + testo, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
