@@ -155,7 +155,7 @@ void Check1_Click(Context& c) {
   }
   m.Check1.Caption = Testo(c.s, kTestoChiudiCom);
   Di(c, Schermo::frm_program).Enabled = true;
-  // The original reads twice in a row after opening; the second pass finds
+  // Opening reads twice in a row; the second pass finds
   // the device already identified and the lists filled for it.
   cmd_read_Click(c);
   cmd_read_Click(c);

@@ -18,7 +18,7 @@ namespace korventa {
 struct Context;
 struct ProgramState;
 
-// Colours the window uses, as the original RGB values.
+// Colours the window uses, as RGB values.
 inline constexpr int kColoreRosso = 255;      // busy lamp during a transaction
 inline constexpr int kColoreVerde = 65280;    // idle lamp, enabled switch button
 inline constexpr int kColoreSistema = -1;     // the system button colour
@@ -253,7 +253,7 @@ void mnu_File_SaveAs_Click(Context& c);
 // pressed by mistake would overwrite the device.
 void mnu_Action_Program_Write_Click(Context& c);
 // Start only when nothing is measured; Stop is the plain toggle, so it
-// starts a measurement when none runs (as the original menu does).
+// starts a measurement when none runs.
 void mnu_Action_Measure_Start_Click(Context& c);
 void mnu_Action_Measure_Stop_Click(Context& c);
 void mnu_Help_About_Click(Context& c);

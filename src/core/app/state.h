@@ -1,6 +1,6 @@
 // The program-wide state: one instance lives for the whole run and is passed
 // by reference to every subsystem. Member names are the names the rest of the
-// program (and the people who know the original tool) use for these values.
+// program (and the technicians who use it) use for these values.
 #pragma once
 
 #include <array>

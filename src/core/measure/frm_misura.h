@@ -58,7 +58,7 @@ struct FrmMisura {
   Frame frm_modo;
   CommandButton Cmd_StartRead{{}, "Start", ""};
   CommandButton Cmd_StopRead{{}, "Stop", ""};
-  // Recording to a CSV file (beyond the original window).
+  // Recording every reading to a CSV file.
   CommandButton cmd_Registra{{}, "Record", ""};
 
   // One panel per channel: "Output" / "Output B" and "Input" / "Input B".

@@ -1,6 +1,6 @@
 // The measurement window frm_misura: per channel the live output and input
 // with the bar and its under/over-range marks and the programmed summary,
-// the trip fields with their lamps, Start/Stop, and beyond the original a
+// the trip fields with their lamps, Start/Stop, and a
 // trend plot of the last minutes and a CSV recording of every reading.
 #pragma once
 
