@@ -41,7 +41,7 @@ void MainWindow(Context& c) {
   m.mnu_Help_About.Caption = Testo(s, 51) + " " + titolo;
   m.mnu_Exit.Caption = Testo(s, 52);
   for (int i = 0; i < 3; ++i) m.cmd_modo[U(i)].ToolTipText = Testo(s, 35 + i);
-  // The menus the set-up of old left in English, and the tool tips of the
+  // The View and Action menus in the user's language, and the tool tips of the
   // picture buttons: Read and Write look alike at a glance, and writing by
   // mistake is the costly error.
   m.mnu_View.Caption = Testo(s, kTxtMenuVisualizza);
