@@ -69,8 +69,8 @@ class FactoryViewTest : public QObject {
     for (QAction* a : d->Principale().menuBar()->actions()) visibile |= a->text() == "Collaudo" && a->isVisible();
     QVERIFY(visibile);
     QVERIFY(Voce(M().mnu_Collaudo_EEprom)->isEnabled());
-    QVERIFY(!Voce(M().mnu_Collaudo_Taratura)->isEnabled());
-    QVERIFY(!Voce(M().mnu_test)->isEnabled());
+    QVERIFY(Voce(M().mnu_Collaudo_Taratura)->isEnabled());
+    QVERIFY(Voce(M().mnu_test)->isEnabled());
   }
 
   void editorReadsVerifiesAndWritesRegisters() {

@@ -344,8 +344,8 @@ void MostraMenuCollaudo(Context& c) {
   Communication& m = c.w.communication;
   m.mnu_Collaudo.Visible = true;
   m.mnu_Collaudo_EEprom.Enabled = true;
-  m.mnu_Collaudo_Taratura.Enabled = false;
-  m.mnu_test.Enabled = false;
+  m.mnu_Collaudo_Taratura.Enabled = true;
+  m.mnu_test.Enabled = true;
 }
 
 void mnu_Collaudo_EEprom_Click(Context& c) {

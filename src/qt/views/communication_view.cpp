@@ -234,8 +234,7 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   QMenu* misura = sottomenu(azione, &C::mnu_Action_Measure);
   Voce(misura, &C::mnu_Action_Measure_Start, mnu_Action_Measure_Start_Click);
   Voce(misura, &C::mnu_Action_Measure_Stop, mnu_Action_Measure_Stop_Click);
-  // The factory menu, hidden unless asked for; the calibration and bench
-  // test windows are not part of this program yet.
+  // The factory menu, hidden unless asked for.
   QMenu* collaudo = menu(&C::mnu_Collaudo);
   Voce(collaudo, &C::mnu_Collaudo_EEprom, mnu_Collaudo_EEprom_Click);
   Voce(collaudo, &C::mnu_Collaudo_Taratura, nullptr);
