@@ -245,7 +245,7 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
     t.raise();
   });
   Voce(collaudo, &C::mnu_test, [](Context& c) { c.w.frm_test.Visible = true; });
-  // Until the calibration window offers it, the check is reached here.
+  // The check is also reached from the calibration window's Prog.
   QAction* verifica = collaudo->addAction("Verifica taratura");
   verifica->setObjectName("mnu_verifica");
   connect(verifica, &QAction::triggered, this, [this] { d_.Esegui([](Context& c) { c.w.frm_verifica.Visible = true; }); });
