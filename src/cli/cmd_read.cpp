@@ -11,6 +11,7 @@
 #include "config/form_fields.h"
 #include "config/read_config.h"
 #include "files/config_file.h"
+#include "link/model_traits.h"
 
 namespace korventa::cli {
 
@@ -38,7 +39,7 @@ void Line(std::ostream& out, const std::string& key, const std::string& value) {
 void Describe(const Context& c, std::ostream& out) {
   const ProgramState& s = c.s;
   const FrmProgram& f = c.w.frm_program;
-  const int v = s.CodVariante;
+  const VariantTraits& t = TraitsOf(s);
   for (std::size_t ch = 0; ch < 2; ++ch) {
     const std::string k = kChannels[ch];
     const std::string unitIn = f.lbl_uMisIn[2 * ch].Caption;
@@ -73,8 +74,7 @@ void Describe(const Context& c, std::ostream& out) {
     if (f.lbl_aux.Visible) sensor += ", auxiliary supply " + f.txt_aux_freq.Text + " V";
     Line(out, "frequency sensor", sensor);
   }
-  // Trips exist in the memory of the PLV7100 (trip A) and the PLV7300.
-  if (v == 0 || v == 7) {
+  if (t.trips > 0) {
     for (std::size_t ch = 0; ch < 2; ++ch) {
       if (!f.frm_soglia[ch].Visible) continue;
       const std::string unit = f.lbl_uMisS[ch].Caption;
@@ -92,7 +92,7 @@ void Describe(const Context& c, std::ostream& out) {
       Line(out, k + " physical",
            "input " + f.txt_Fisico_min[ch + 2].Text + " .. " + f.txt_Fisico_max[ch + 2].Text + ", output " +
                f.txt_FisicoOut_min[ch].Text + " .. " + f.txt_FisicoOut_max[ch].Text);
-      delay = delay || s.Canali[ch].Operatore == 6 || s.Canali[ch].Operatore == 7;
+      delay = delay || OperatoreConRitardo(s.Canali[ch].Operatore);
     }
     if (delay) Line(out, "operator delay", c.w.frm_Oper.txt_Opzione.Text + " s");
   }

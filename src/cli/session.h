@@ -13,6 +13,7 @@
 #include "cli/policy_dialogs.h"
 #include "files/backup.h"
 #include "link/link.h"
+#include "app/texts.h"
 
 namespace korventa::cli {
 
@@ -27,7 +28,7 @@ struct Session {
                                 : options.backupDir,
                             !options.noBackup}) {
     state.Lingua = options.lang == "en" ? 1 : 0;
-    state.OffLingua = 300 * state.Lingua;
+    state.OffLingua = CalcolaOffLingua(state);
   }
   bool Open(std::string& error) {
     if (link.OpenPort(port.empty() ? "SIM" : port, error)) return true;

@@ -6,32 +6,34 @@
 #include <cstdint>
 #include <string>
 
+#include "config/memory_map.h"
 #include "sim/identity.h"
 
 namespace korventa::sim {
 
 using MemoryBank = std::array<std::uint8_t, 256>;
 
-// Addresses of the factory image (bank 0).
+// Addresses of the factory image (bank 0), from the program's memory map.
 namespace mem {
-inline constexpr int kInputA = 0;        // input byte of channel A, B at 1
-inline constexpr int kOptionsA = 3;      // options byte of channel A, B at 5
-inline constexpr int kOutputA = 4;       // output byte of channel A, B at 6 (line bits 6-5 on A)
-inline constexpr int kTripDelay = 8;
-inline constexpr int kRangeB = 12;       // range block of channel B
-inline constexpr int kRangeA = 20;       // range block of channel A
-inline constexpr int kTripsV0 = 10;      // variant 0: trip A floats H, L
-inline constexpr int kResponseDelay = 28;
-inline constexpr int kTripsV7 = 28;      // variant 7: trip A H, L, trip B H, L
-inline constexpr int kTripDelaysV7 = 40;  // variant 7: whole seconds of trip A, B
-inline constexpr int kFilterV7 = 53;
-inline constexpr int kAuxSupplyV7 = 63;
-inline constexpr int kTriggerV7 = 64;
-inline constexpr int kCalVoltageA = 100;  // two floats: CalOut0, CalOut1
-inline constexpr int kCalCurrentA = 106;
-inline constexpr int kCalVoltageB = 112;
-inline constexpr int kCalCurrentB = 118;
-inline constexpr int kPhysicalV5 = 128;   // variant 5: physical scaling floats up to 152
+using namespace korventa::memoria;
+inline constexpr int kInputA = kIngresso.At(0);    // input byte of channel A, B at 1
+inline constexpr int kOptionsA = kOpzioni.At(0);   // options byte of channel A, B at 5
+inline constexpr int kOutputA = kUscita.At(0);     // output byte of channel A, B at 6 (line bits 6-5 on A)
+inline constexpr int kTripDelay = kRitardoSoglie.At(0);
+inline constexpr int kRangeB = kInMax.At(1);       // range block of channel B
+inline constexpr int kRangeA = kInMax.At(0);       // range block of channel A
+inline constexpr int kTripsV0 = IndirizzoSoglia(TraitsOf(0), 0);  // the PLV7100: trip A floats H, L
+inline constexpr int kResponseDelay = kRitardo.At(0);
+inline constexpr int kTripsV7 = IndirizzoSoglia(TraitsOf(7), 0);  // the PLV7300: trip A H, L, trip B H, L
+inline constexpr int kTripDelaysV7 = kRitardiSoglieFrequenza.At(0);  // the PLV7300: whole seconds of trip A, B
+inline constexpr int kFilterV7 = kFiltro.At(0);
+inline constexpr int kAuxSupplyV7 = kAlimentazione.At(0);
+inline constexpr int kTriggerV7 = kTrigger.At(0);
+inline constexpr int kCalVoltageA = kCalibrazioneTensione.At(0);  // two floats: CalOut0, CalOut1
+inline constexpr int kCalCurrentA = kCalibrazioneCorrente.At(0);
+inline constexpr int kCalVoltageB = kCalibrazioneTensione.At(1);
+inline constexpr int kCalCurrentB = kCalibrazioneCorrente.At(1);
+inline constexpr int kPhysicalV5 = kInizioBlocco128;  // the two-input model: physical scaling floats up to 152
 inline constexpr int kStoredDefaults = 128;  // 4 * code + 128: stored span, then zero
 }  // namespace mem
 

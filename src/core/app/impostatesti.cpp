@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "link/models.h"
 #include "measure/frm_misura.h"
+#include "link/model_traits.h"
 
 namespace korventa {
 
@@ -58,7 +59,7 @@ void MainWindow(Context& c) {
   m.cmd_start.ToolTipText = Testo(s, kTxtSuggerimentoStart);
   m.cmd_Lang.ToolTipText = Testo(s, kTxtSuggerimentoLingua);
   // The PLV3100 has no DIP switches: its switch view is grey and disabled.
-  const bool switches = s.CodVariante != 9;
+  const bool switches = TraitsOf(s).hasSwitches;
   m.cmd_modo[2].Enabled = switches;
   m.cmd_modo2_BackColor = switches ? kColoreVerde : kColoreSistema;
 }
@@ -128,93 +129,111 @@ void About(Context& c) {
   a.lbl_Link[1].Caption = a.Manuale;
 }
 
+// The programming window's frames by model: what each model shows and
+// hides, the rest keeps its state. The models of variants 2 to 6 then
+// follow their line's row.
+enum class Vis : std::uint8_t { Keep, Show, Hide };
+
+struct RigaVisibilita {
+  Vis inputB = Vis::Keep, outputB = Vis::Keep, optionsB = Vis::Keep, fili4A = Vis::Keep, opt = Vis::Keep,
+      soglia0 = Vis::Keep, soglia1 = Vis::Keep, hs = Vis::Keep, ritardo = Vis::Keep;
+  bool ritardoDalFirmware4 = false;  // the response delay came with firmware 4
+  bool duplicatoreVia = false;       // the doubler hidden and unticked
+  bool duplicatoreSpento = false;    // the doubler unticked
+  bool breakVia = false;             // the burn-out buttons hidden
+};
+
+// One row per variant code; variant 1 and unknown variants keep only the
+// settings common to every model.
+constexpr RigaVisibilita kNessuna{};
+constexpr RigaVisibilita kLinea{.opt = Vis::Hide, .hs = Vis::Hide, .ritardo = Vis::Hide, .duplicatoreVia = true};
+constexpr RigaVisibilita kLineaD{
+    .opt = Vis::Hide, .hs = Vis::Hide, .ritardo = Vis::Hide, .duplicatoreVia = true, .breakVia = true};
+constexpr RigaVisibilita kSenzaSoglie{.inputB = Vis::Hide, .outputB = Vis::Hide, .optionsB = Vis::Hide,
+                                      .fili4A = Vis::Show, .opt = Vis::Show, .soglia0 = Vis::Hide,
+                                      .soglia1 = Vis::Hide, .ritardo = Vis::Show, .duplicatoreVia = true};
+constexpr std::array<RigaVisibilita, kVariantCount> kRigheVisibilita = {{
+    // PLV7100
+    {.inputB = Vis::Hide, .outputB = Vis::Show, .fili4A = Vis::Show, .opt = Vis::Show, .soglia0 = Vis::Show,
+     .soglia1 = Vis::Hide, .hs = Vis::Show, .ritardoDalFirmware4 = true},
+    kNessuna,
+    kLinea,
+    kLinea,
+    kLineaD,
+    kLineaD,
+    kLinea,
+    // PLV7300
+    {.inputB = Vis::Hide, .outputB = Vis::Hide, .optionsB = Vis::Hide, .fili4A = Vis::Show, .opt = Vis::Hide,
+     .soglia0 = Vis::Show, .soglia1 = Vis::Show, .ritardo = Vis::Hide, .duplicatoreSpento = true},
+    // PLV7150
+    kSenzaSoglie,
+    // PLV3100: no high-speed option either
+    {.inputB = Vis::Hide, .outputB = Vis::Hide, .optionsB = Vis::Hide, .fili4A = Vis::Show, .opt = Vis::Show,
+     .soglia0 = Vis::Hide, .soglia1 = Vis::Hide, .hs = Vis::Hide, .ritardo = Vis::Show, .duplicatoreVia = true},
+}};
+
+const RigaVisibilita& RigaDiVariante(int variante) {
+  if (variante < 0 || variante >= kVariantCount) return kNessuna;
+  return kRigheVisibilita[U(variante)];
+}
+
+struct RigaLinea {
+  std::string_view linea;
+  Vis inputB, outputB, optionsB, fili4A, soglie;
+};
+constexpr RigaLinea kLinee[] = {
+    {"PLV7210", Vis::Hide, Vis::Show, Vis::Hide, Vis::Keep, Vis::Keep},
+    {"PLV7220", Vis::Show, Vis::Show, Vis::Show, Vis::Keep, Vis::Keep},
+    {"PLV7120", Vis::Show, Vis::Show, Vis::Show, Vis::Hide, Vis::Hide},
+    {"PLV7110", Vis::Hide, Vis::Hide, Vis::Hide, Vis::Keep, Vis::Keep},
+};
+
+void Applica(Control& c, Vis v) {
+  if (v != Vis::Keep) c.Visible = v == Vis::Show;
+}
+
 }  // namespace
 
 void VisibilitaProgramma(const ProgramState& s, FrmProgram& f, std::optional<int> indiceModello) {
-  const int v = s.CodVariante;
-  if (v == 7)
+  const VariantTraits& t = TraitsOf(s);
+  if (t.frequencyInput)
     Show(f.frm_freq);
   else
     Hide(f.frm_freq);
 
-  switch (v) {
-    case 0:  // PLV7100
-      Hide(f.frm_input[1]);
-      Show(f.frm_output[1]);
-      Show(f.opt_Fili[1]);
-      Show(f.frm_opt);
-      Show(f.frm_soglia[0]);
-      Show(f.chk_HS);
-      Hide(f.frm_soglia[1]);
-      // The response delay came with firmware 4.
-      f.txt_Delay.Visible = s.VerSw >= 4;
-      f.Label21[2].Visible = s.VerSw >= 4;
-      break;
-    case 7:  // PLV7300
-      Hide(f.frm_input[1]);
-      Hide(f.frm_output[1]);
-      Hide(f.frm_opt);
-      Hide(f.frm_options[1]);
-      Hide(f.txt_Delay);
-      Hide(f.Label21[2]);
-      Show(f.opt_Fili[1]);
-      Show(f.frm_soglia[0]);
-      Show(f.frm_soglia[1]);
-      f.chk_Doubler.Value = false;
-      break;
-    case 8:  // PLV7150
-    case 9:  // PLV3100
-      Hide(f.frm_input[1]);
-      Hide(f.frm_output[1]);
-      Hide(f.frm_soglia[0]);
-      Hide(f.frm_soglia[1]);
-      Hide(f.frm_options[1]);
-      HideAndUntick(f.chk_Doubler);
-      if (v == 9) Hide(f.chk_HS);
-      Show(f.opt_Fili[1]);
-      Show(f.frm_opt);
-      Show(f.txt_Delay);
-      Show(f.Label21[2]);
-      break;
-    case 2: case 3: case 4: case 5: case 6: {
-      HideAndUntick(f.chk_Doubler);
-      Hide(f.chk_HS);
-      Hide(f.frm_opt);
-      Hide(f.txt_Delay);
-      Hide(f.Label21[2]);
-      if (v == 4 || v == 5)
-        for (int i = 0; i < 4; ++i) Hide(f.opt_Break[U(i)]);
-      if (!indiceModello || *indiceModello < 0 || *indiceModello >= kModelCount) break;
-      const std::string_view line = Models()[U(*indiceModello)].code.substr(0, 7);
-      if (line == "PLV7210") {
-        Hide(f.frm_input[1]);
-        Hide(f.frm_options[1]);
-        Show(f.frm_output[1]);
-      } else if (line == "PLV7220") {
-        Show(f.frm_input[1]);
-        Show(f.frm_output[1]);
-        Show(f.frm_options[1]);
-      } else if (line == "PLV7120") {
-        Show(f.frm_input[1]);
-        Show(f.frm_output[1]);
-        Show(f.frm_options[1]);
-        Hide(f.opt_Fili[1]);
-        Hide(f.frm_soglia[0]);
-        Hide(f.frm_soglia[1]);
-      } else if (line == "PLV7110") {
-        Hide(f.frm_input[1]);
-        Hide(f.frm_output[1]);
-        Hide(f.frm_options[1]);
-      }
-      break;
+  RigaVisibilita r = RigaDiVariante(s.CodVariante);
+  if (r.ritardoDalFirmware4) r.ritardo = s.VerSw >= 4 ? Vis::Show : Vis::Hide;
+  Applica(f.frm_input[1], r.inputB);
+  Applica(f.frm_output[1], r.outputB);
+  Applica(f.frm_options[1], r.optionsB);
+  Applica(f.opt_Fili[1], r.fili4A);
+  Applica(f.frm_opt, r.opt);
+  Applica(f.frm_soglia[0], r.soglia0);
+  Applica(f.frm_soglia[1], r.soglia1);
+  Applica(f.chk_HS, r.hs);
+  Applica(f.txt_Delay, r.ritardo);
+  Applica(f.Label21[2], r.ritardo);
+  if (r.duplicatoreVia) HideAndUntick(f.chk_Doubler);
+  if (r.duplicatoreSpento) f.chk_Doubler.Value = false;
+  if (r.breakVia)
+    for (int i = 0; i < 4; ++i) Hide(f.opt_Break[U(i)]);
+
+  if (t.hasLines && indiceModello && *indiceModello >= 0 && *indiceModello < kModelCount) {
+    const std::string_view linea = Models()[U(*indiceModello)].code.substr(0, 7);
+    for (const RigaLinea& l : kLinee) {
+      if (l.linea != linea) continue;
+      Applica(f.frm_input[1], l.inputB);
+      Applica(f.frm_output[1], l.outputB);
+      Applica(f.frm_options[1], l.optionsB);
+      Applica(f.opt_Fili[1], l.fili4A);
+      Applica(f.frm_soglia[0], l.soglie);
+      Applica(f.frm_soglia[1], l.soglie);
     }
-    default:  // variant 1 and unknown variants: only the common settings
-      break;
   }
   Hide(f.opt_Fili[4]);
   // Only the PLV7100 and the PLV7300 keep trips in their memory: on every
   // other model the trip frames would take values that are never written.
-  if (v != 0 && v != 7) {
+  if (t.trips == 0) {
     Hide(f.frm_soglia[0]);
     Hide(f.frm_soglia[1]);
   }

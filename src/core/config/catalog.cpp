@@ -4,6 +4,7 @@
 
 #include "app/numbers.h"
 #include "app/state.h"
+#include "link/model_traits.h"
 
 namespace korventa {
 namespace {
@@ -22,8 +23,8 @@ TipoIngresso NonImpostato(double min, double max) { return Ingresso("", 0, "", "
 }  // namespace
 
 TabellaTipiIngresso CostruisciTipiIngresso(int codVariante) {
-  // Only variants 0 and 8 take a bipolar voltage input.
-  const double min10V = (codVariante == 0 || codVariante == 8) ? -10.0 : 0.0;
+  // Only some models take a bipolar voltage input.
+  const double min10V = TraitsOf(codVariante).tenVoltMin.value_or(0.0);
   const char* C = "°C";
   const char* F = "°F";
   TabellaTipiIngresso t{};
@@ -118,30 +119,25 @@ void CaricaTabelle(ProgramState& s) {
 }
 
 void AggiornaMinimo10V(ProgramState& s) {
-  const int v = s.CodVariante;
-  if (v == 0 || v == 8)
-    s.TipiIngresso[kCod10V].Min = -10.0;
-  else if (v >= 2 && v <= 6)
-    s.TipiIngresso[kCod10V].Min = 0.0;
+  if (const auto min = TraitsOf(s).tenVoltMin) s.TipiIngresso[kCod10V].Min = *min;
 }
 
 bool IngressoAmmesso(const ProgramState& s, int code) {
   if (code < 0 || code >= kNumTipiIngresso) return false;
   const TipoIngresso& t = s.TipiIngresso[static_cast<std::size_t>(code)];
-  const int variante = s.CodVariante;
+  const VariantTraits& m = TraitsOf(s);
   // The two-input model offers what the two-output D model offers.
-  int v = variante;
-  if (s.CodProdotto == 12 && v == 5) v = 4;
-  bool offered = variante == 0 || variante == 8 || variante == 9;
-  if (t.Gruppo == std::to_string(v)) offered = true;
+  int gruppoModello = s.CodVariante;
+  if (Family12(s) && m.inputGroupAs) gruppoModello = *m.inputGroupAs;
+  bool offered = m.offersEveryGroup;
+  if (t.Gruppo == std::to_string(gruppoModello)) offered = true;
   const double gruppo = Val(t.Gruppo);
   if (gruppo == 0) offered = true;
   if (gruppo == 255) offered = false;
   const bool thermistorsUp = code >= 24 && code <= 33;
-  if (variante == 0 && thermistorsUp) offered = false;
-  if (variante == 6 && code >= 28) offered = false;
-  if (variante == 8 && thermistorsUp) offered = false;
-  if (variante == 9 && (code == kCod10V || code == kCod20mA || thermistorsUp)) offered = false;
+  if (m.noThermistors && thermistorsUp) offered = false;
+  if (m.noCodesFrom28 && code >= 28) offered = false;
+  if (m.noVoltCurrent && (code == kCod10V || code == kCod20mA)) offered = false;
   return offered;
 }
 
@@ -166,9 +162,9 @@ struct InputLists {
 
 InputLists BuildInputLists(const ProgramState& s) {
   InputLists out;
-  const bool family12 = s.CodProdotto == 12;
-  const int v = s.CodVariante;
-  if (family12 && (v == 4 || v == 5)) {
+  const bool family12 = Family12(s);
+  const VariantTraits& t = TraitsOf(s);
+  if (family12 && t.extendedLists) {
     for (int code = 1; code <= 31; ++code) {
       const auto& name = s.TipiIngresso[static_cast<std::size_t>(code)].Nome;
       if (IngressoAmmesso(s, code) && !name.empty()) out.program.push_back(name);
@@ -177,8 +173,8 @@ InputLists BuildInputLists(const ProgramState& s) {
   }
   std::vector<std::string> sw;
   for (int code = 0; code <= kCodFreq; ++code) {
-    if (code == kCodRes300K && !(family12 && v == 6 && s.VerSw == 2)) continue;
-    if (code == kCodFreq && family12 && v == 7) {
+    if (code == kCodRes300K && !(family12 && t.res300KAs18 && s.VerSw == 2)) continue;
+    if (code == kCodFreq && family12 && t.frequencyInput) {
       for (const auto& f : s.TipiFrequenza)
         if (!f.Nome.empty()) sw.push_back(f.Nome);
       continue;
@@ -208,15 +204,14 @@ std::vector<std::string> ListaFrequenze(const ProgramState& s) {
 }
 
 std::vector<std::string> ListaUscite(const ProgramState& s) {
-  if (s.CodVariante == 8) return {s.TipiUscita[1].Nome};
-  if (s.CodVariante == 9) return {s.TipiUscita[2].Nome};
+  if (const auto only = TraitsOf(s).onlyOutput) return {s.TipiUscita[static_cast<std::size_t>(*only)].Nome};
   std::vector<std::string> out;
   for (const auto& u : s.TipiUscita) out.push_back(u.Nome);
   return out;
 }
 
 std::vector<std::string> ListaUsciteEstese(const ProgramState& s) {
-  if (!(s.CodProdotto == 12 && (s.CodVariante == 4 || s.CodVariante == 5))) return {"---"};
+  if (!(Family12(s) && TraitsOf(s).extendedLists)) return {"---"};
   std::vector<std::string> out;
   for (const auto& u : s.TipiUscitaEstesa)
     if (!u.Nome.empty()) out.push_back(u.Nome);
@@ -236,13 +231,14 @@ ListeModello ListePerModello(const ProgramState& s) {
 }
 
 int CodiceDaDispositivo(const ProgramState& s, int deviceCode) {
-  if (s.CodVariante == 7) return kCodFreq;
-  if (s.CodVariante == 6 && deviceCode == 18) return kCodRes300K;
+  const VariantTraits& t = TraitsOf(s);
+  if (t.frequencyInput) return kCodFreq;
+  if (t.res300KAs18 && deviceCode == kCodiceDispositivoRes300K) return kCodRes300K;
   return deviceCode;
 }
 
 int CodiceVersoDispositivo(const ProgramState& s, int code) {
-  if (s.CodVariante == 6 && code == kCodRes300K) return 18;
+  if (TraitsOf(s).res300KAs18 && code == kCodRes300K) return kCodiceDispositivoRes300K;
   return code;
 }
 

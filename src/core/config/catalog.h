@@ -72,7 +72,8 @@ inline constexpr int kNumTolleranze = 4;
 inline constexpr int kCodEeprom = 0;    // the device takes its set-up from memory
 inline constexpr int kCod10V = 4;
 inline constexpr int kCod20mA = 5;
-inline constexpr int kCodRes300K = 32;  // variant 6 stores it as device code 18
+inline constexpr int kCodRes300K = 32;
+inline constexpr int kCodiceDispositivoRes300K = 18;  // how the PLV7110C line stores "Res300K"
 inline constexpr int kCodFreq = 33;     // every input of variant 7
 
 using TabellaTipiIngresso = std::array<TipoIngresso, kNumTipiIngresso>;

@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "app/texts.h"
 #include "config/lookups.h"
+#include "link/model_traits.h"
 
 namespace korventa {
 
@@ -130,7 +131,7 @@ void ModuloPieno(FrmProgram& f) {
 int CodiceIngressoCanale(const ProgramState& s, const FrmProgram& f, int ch) {
   if (!ValidChannel(ch)) ch = 0;
   if (f.cmb_Prog_In[1].Text == Testo(s, kTestoDuplicatore)) return TipoDaTesto(s, f.cmb_Prog_In[0]);
-  if (s.CodVariante == 7) return kCodFreq;
+  if (TraitsOf(s).frequencyInput) return kCodFreq;
   return TipoDaTesto(s, f.cmb_Prog_In[U(ch)]);
 }
 
@@ -219,7 +220,7 @@ void cmb_Freq_Type_Change(ProgramState& s, FrmProgram& f) {
 }
 
 void chk_Doubler_Click(ProgramState& s, FrmProgram& f) {
-  if (!s.EventiAttivi || s.CodVariante != 0) return;
+  if (!s.EventiAttivi || !TraitsOf(s).doublerShowsB) return;
   Mostra(f.frm_options[1], f.chk_Doubler.Value);
   Mostra(f.frm_output[1], f.chk_Doubler.Value);
 }
@@ -262,10 +263,10 @@ void CopiaValori(FrmProgram& f) {
 }
 
 void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
-  const int v = s.CodVariante;
+  const VariantTraits& t = TraitsOf(s);
   for (int ch = 0; ch <= s.NumCanali1 && ch < 2; ++ch) {
     const std::size_t c2 = U(ch);
-    // 1. The channel's input code.
+    // The channel's input code.
     int c;
     if (f.cmb_Prog_In[1].Text == Testo(s, kTestoDuplicatore))
       c = TipoDaTesto(s, f.cmb_Prog_In[0]);
@@ -273,7 +274,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
       c = TipoDaTesto(s, f.cmb_Prog_In[c2]);
     f.CodiceIngresso[c2] = c;
 
-    // 2. Start state.
+    // Every option frame hidden, then shown by model and by input.
     Mostra(f.frm_cjc[c2], false);
     Mostra(f.frm_fili[c2], false);
     Mostra(f.frm_break[c2], false);
@@ -282,29 +283,19 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
     Mostra(f.opt_funz[1], true);  // the "Tank" buttons
     Mostra(f.opt_funz[4], true);
 
-    // 3. By variant.
-    switch (v) {
-      case 0:
-        Mostra(f.opt_funz[1], false);
-        Mostra(f.opt_funz[4], false);
-        Mostra(f.frm_break[c2], true);
-        break;
-      case 4:
-        Mostra(f.frm_break[c2], true);
-        break;
-      case 5:
-        Mostra(f.frm_break[c2], true);
-        Mostra(f.cmd_math, true);
-        break;
-      case 7:
-        Mostra(f.opt_gradi[c2], false);
-        Mostra(f.opt_gradi_far[c2], false);
-        break;
-      default:
-        break;
+    // By model.
+    if (t.noTank) {
+      Mostra(f.opt_funz[1], false);
+      Mostra(f.opt_funz[4], false);
+    }
+    if (t.alwaysBurnOut) Mostra(f.frm_break[c2], true);
+    if (t.algebraic) Mostra(f.cmd_math, true);
+    if (t.frequencyInput) {
+      Mostra(f.opt_gradi[c2], false);
+      Mostra(f.opt_gradi_far[c2], false);
     }
 
-    // 4. By input code.
+    // By input code.
     auto gradi = [&](bool visible) {
       Mostra(f.opt_gradi[c2], visible);
       Mostra(f.opt_gradi_far[c2], visible);
@@ -317,12 +308,12 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
       Mostra(f.frm_break[c2], true);
       gradi(false);
       Mostra(f.chk_HS, true);
-      if (v == 0) Mostra(f.frm_funz[c2], true);
+      if (t.functionsOnMillivolt) Mostra(f.frm_funz[c2], true);
     } else if (c == kCod10V || c == kCod20mA) {
       SelezionaOpzione(Gruppo(f.opt_CJC, 2 * c2, 2), 0);  // external
       Mostra(f.chk_HS, true);
       gradi(false);
-      if (v == 0 || v == 5) Mostra(f.frm_funz[c2], true);
+      if (t.functionsOnVoltCurrent) Mostra(f.frm_funz[c2], true);
     } else if ((c >= 7 && c <= 11) || c == 13 || c == 14) {
       Mostra(f.frm_cjc[c2], true);
       Mostra(f.frm_break[c2], true);
@@ -346,12 +337,12 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
     }
   }
   // Channel B follows channel A's wiring and compensation when doubled, and
-  // on the single-input PLV7100.
-  if (f.chk_Doubler.Value || v == 0) {
+  // on the PLV7100, whose channel B is only ever the doubled output.
+  if (f.chk_Doubler.Value || t.doublerShowsB) {
     Mostra(f.frm_fili[1], false);
     Mostra(f.frm_cjc[1], false);
   }
-  if (v == 0) {
+  if (t.doublerShowsB) {
     Mostra(f.frm_options[1], f.chk_Doubler.Value);
     Mostra(f.frm_output[1], f.chk_Doubler.Value);
   }

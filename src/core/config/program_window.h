@@ -93,6 +93,8 @@ struct FrmOper {
 
 // Operator captions by code.
 inline constexpr std::array<const char*, 8> kOperatori = {"= B", "= A", "A+B", "A-B", "A*B", "A/B", "MAX", "MIN"};
+// MAX and MIN take the operator window's delay.
+inline constexpr bool OperatoreConRitardo(int code) { return code == 6 || code == 7; }
 
 struct ProgramState;
 

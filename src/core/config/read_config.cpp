@@ -31,15 +31,21 @@ double Float3(const std::array<std::uint8_t, 256>& b, int a) {
 }
 
 void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std::uint8_t, 256>& b, int ch) {
-  const int v = s.CodVariante;
+  using namespace memoria;
+  const VariantTraits& t = TraitsOf(s);
   const std::size_t c = U(ch);
   DatiCanale& rec = s.Canali[c];
-  const std::uint8_t opzioni = b[U(3 + 2 * ch)];
-  const std::uint8_t uscita = b[U(4 + 2 * ch)];
-  auto word = [&](int a) { return static_cast<double>(JoinWord(b[U(a + 1)], b[U(a)], s.ConSegno)); };
+  const std::uint8_t opzioni = b[U(kOpzioni.At(ch))];
+  const std::uint8_t uscita = b[U(kUscita.At(ch))];
+  const std::uint8_t uscitaA = b[U(kUscita.At(0))];
+  auto word = [&](const Campo& campo) {
+    const int a = campo.At(ch);
+    return static_cast<double>(JoinWord(b[U(a + 1)], b[U(a)], s.ConSegno));
+  };
 
-  // 1. Input code (variant 6 keeps "Res300K" as 18, variant 7 is all "Freq").
-  const int code = CodiceDaDispositivo(s, b[c] & 0x1F);
+  // Input code (the PLV7110C keeps "Res300K" as 18, the frequency converter
+  // is all "Freq").
+  const int code = CodiceDaDispositivo(s, b[U(kIngresso.At(ch))] & kBitsCodice);
   const TipoIngresso& tipo = s.TipiIngresso[U(code)];
   // An input without temperatures has no scale buttons on screen. A °F
   // choice left from an earlier device would stay hidden and still make
@@ -53,50 +59,51 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
   MostraIngresso(s, f.cmb_Prog_In[c], code);
   cmb_Prog_In_Change(s, f, ch);
 
-  // 2. Output type.
-  rec.TipoOut = uscita & 3;
+  // Output type.
+  rec.TipoOut = uscita & kBitsTipoUscita;
   MostraUscita(s, f.cmb_Prog_Out[c], rec.TipoOut);
   cmb_Prog_Out_Change(s, f, ch);
 
-  // 3.-5. Range block: channel A at 20, channel B at 12.
-  const int base = ch == 0 ? 20 : 12;
-  const int d = v == 7 ? (b[4] & 0x0C) / 4 : tipo.Decimali;
+  // Input range: the frequency converter keeps its decimals in channel A's
+  // output byte, every other model has the catalogue's.
+  const int d = t.frequencyInput ? (uscitaA >> kShiftFili) & 3 : tipo.Decimali;
   double scala = std::pow(10.0, d);
-  if (v == 6 && code == kCodRes300K) scala *= 10;  // one decimal more than the catalogue's
-  rec.InMax = word(base) / scala;
-  rec.InMin = word(base + 2) / scala;
+  if (t.res300KAs18 && code == kCodRes300K) scala *= 10;  // one decimal more than the catalogue's
+  rec.InMax = word(kInMax) / scala;
+  rec.InMin = word(kInMin) / scala;
 
-  // 6. Input boxes, in the channel's scale for temperatures.
+  // Input boxes, in the channel's scale for temperatures.
   const bool fahrenheit = f.opt_gradi_far[c].Value;
   auto range = [&](double x) { return IsFahrenheitConvertible(code) && fahrenheit ? CtoF(x) : Format(x, kMaschera); };
   f.txt_Input_max[c].Text = range(rec.InMax);
   f.txt_Input_min[c].Text = range(rec.InMin);
 
-  // 7. Output range, in mA or V.
-  rec.OutMax = word(base + 4) / 1000;
-  rec.OutMin = word(base + 6) / 1000;
+  // Output range, in mA or V.
+  rec.OutMax = word(kOutMax) / kOutMax.scala;
+  rec.OutMin = word(kOutMin) / kOutMin.scala;
   f.txt_Output_max[c].Text = Format(rec.OutMax, kMaschera);
   f.txt_Output_min[c].Text = Format(rec.OutMin, kMaschera);
 
-  // 8. Burn-out: bit 7 set = down.
-  SelezionaOpzione(Gruppo(f.opt_Break, 2 * c, 2), opzioni >> 7);
+  // Burn-out: the bit set = down.
+  SelezionaOpzione(Gruppo(f.opt_Break, 2 * c, 2), (opzioni & kBitBasso) ? 1 : 0);
 
-  // 9. Frequency sensor and filter, or wiring and compensation. A wiring
+  // Frequency sensor and filter, or wiring and compensation. A wiring
   // value of 3 names no button: none is selected.
-  if (v == 7) {
-    f.cmb_Freq_Type.Select(b[0] & 7);
+  if (t.frequencyInput) {
+    const std::uint8_t sensore = b[U(kIngresso.At(0))];
+    f.cmb_Freq_Type.Select(sensore & kBitsSensore);
     cmb_Freq_Type_Change(s, f);
-    f.chk_50hz.Value = (b[0] & 0x08) != 0;
+    f.chk_50hz.Value = (sensore & kBit50Hz) != 0;
   } else {
-    SelezionaOpzione(Gruppo(f.opt_Fili, 3 * c, 3), (uscita >> 2) & 3);
-    SelezionaOpzione(Gruppo(f.opt_CJC, 2 * c, 2), (uscita >> 4) & 1);
+    SelezionaOpzione(Gruppo(f.opt_Fili, 3 * c, 3), (uscita >> kShiftFili) & 3);
+    SelezionaOpzione(Gruppo(f.opt_CJC, 2 * c, 2), (uscita & kBitCjcInterno) ? 1 : 0);
   }
 
-  // 10. Transfer function (a code above 2 names no button).
-  SelezionaOpzione(Gruppo(f.opt_funz, 3 * c, 3), opzioni & 7);
+  // Transfer function (a code above 2 names no button).
+  SelezionaOpzione(Gruppo(f.opt_funz, 3 * c, 3), opzioni & kBitsFunzione);
 
-  // 11. Operator of the two-input model.
-  rec.Operatore = (opzioni >> 3) & 0x0F;
+  // Operator of the two-input model.
+  rec.Operatore = (opzioni >> kShiftOperatore) & 0x0F;
   if (rec.Operatore < oper.opt_Oper.size()) {
     SelezionaOpzione(oper.opt_Oper, rec.Operatore);
     f.cmd_Operatore[c].Caption = kOperatori[rec.Operatore];
@@ -105,54 +112,60 @@ void Canale(ProgramState& s, FrmProgram& f, FrmOper& oper, const std::array<std:
     f.cmd_Operatore[c].Caption.clear();
   }
 
-  // 12. Over-range tolerance of both channels.
-  f.cmb_OverRange[0].Select(b[9] & 3);
-  f.cmb_OverRange[1].Select((b[9] >> 2) & 3);
+  // Over-range tolerance of both channels.
+  const std::uint8_t tolleranze = b[U(kTolleranze.At(0))];
+  f.cmb_OverRange[0].Select(tolleranze & 3);
+  f.cmb_OverRange[1].Select((tolleranze >> 2) & 3);
 
-  // 13. Doubler and high speed, from channel A's output byte. A clear
+  // Doubler and high speed, from channel A's output byte. A clear
   // high-speed bit clears the box, so a tick left from an earlier device is
   // never written to this one.
-  if (v != 7) {
-    f.chk_Doubler.Value = (b[4] & 0x20) != 0;
+  if (!t.frequencyInput) {
+    f.chk_Doubler.Value = (uscitaA & kBitDuplicatore) != 0;
     chk_Doubler_Click(s, f);
   }
-  f.chk_HS.Value = (b[4] & 0x80) != 0;
+  f.chk_HS.Value = (uscitaA & kBitAltaVelocita) != 0;
 
-  // 14. Frequency set-up words.
-  f.txt_filter.Text = std::to_string(JoinWord(b[54], b[53], s.ConSegno));
-  f.txt_aux_freq.Text = std::to_string(b[63]);
-  f.txt_Trig.Text = TestoNumero(b[64] * 0.0278 + 0.122);
+  // Frequency set-up words.
+  const int filtro = kFiltro.At(0);
+  f.txt_filter.Text = std::to_string(JoinWord(b[U(filtro + 1)], b[U(filtro)], s.ConSegno));
+  f.txt_aux_freq.Text = std::to_string(b[U(kAlimentazione.At(0))]);
+  f.txt_Trig.Text = TestoNumero(b[U(kTrigger.At(0))] * kTriggerPasso + kTriggerBase);
 
-  // 15. Cold-junction offset: signed tenths of a degree Celsius.
-  const double offset = static_cast<std::int8_t>(b[U(7 + ch)]) / 10.0;
+  // Cold-junction offset: signed tenths of a degree Celsius.
+  const double offset = static_cast<std::int8_t>(b[U(kOffsetCjc.At(ch))]) / kOffsetCjc.scala;
   f.txt_offset[c].Text = Format(IsFahrenheitConvertible(code) && fahrenheit ? DiffCtoFValue(offset) : offset, kMascheraUnDecimale);
 
-  // 16.-17. The "10 V" minimum of this device, then the range captions.
+  // The "10 V" minimum of this device, then the range captions.
   if (code == kCod10V) AggiornaMinimo10V(s);
   DidascalieIngresso(s, f, ch, code);
   DidascalieUscita(s, f, ch, rec.TipoOut);
 
-  // 18. Trips of the PLV7100 (variant 0, trip A meaningful) and PLV7300.
-  if (v != 0 && v != 7) return;
-  const double ritardo = v == 0 ? Round(b[8] / 0.75) / 10.0 : static_cast<double>(b[8]);
+  // Trips: both channels' are decoded on every trip model; on the PLV7100
+  // only trip A's bytes are meaningful.
+  if (t.trips == 0) return;
+  // Tenths of a second, rounded, where the byte counts finer steps.
+  const int passiRitardo = b[U(kRitardoSoglie.At(0))];
+  const double ritardo = t.tripDelayPerSecond == 1 ? static_cast<double>(passiRitardo)
+                                                   : Round(passiRitardo * 10 / t.tripDelayPerSecond) / 10.0;
   f.txt_soglia_Delay[c].Text = TestoNumero(ritardo);
-  const int sbase = v == 0 ? 10 + 6 * ch : 28 + 6 * ch;
+  const int sbase = IndirizzoSoglia(t, ch);
   DatiSoglia& soglia = s.Soglie[c];
-  soglia.SogliaH = Float3(b, sbase);
-  soglia.SogliaL = Float3(b, sbase + 3);
-  if (v == 0 && (code == kCod10V || code == kCod20mA)) {
+  soglia.SogliaH = Float3(b, sbase + kSogliaH);
+  soglia.SogliaL = Float3(b, sbase + kSogliaL);
+  if (t.scaledVoltCurrent && (code == kCod10V || code == kCod20mA)) {
     // Voltage and current thresholds are stored scaled like the range.
     const double k = std::pow(10.0, tipo.Decimali);
     soglia.SogliaH /= k;
     soglia.SogliaL /= k;
   }
-  const int minimo = (uscita >> 6) & 1;
+  const int minimo = (uscita & kBit6) ? 1 : 0;
   SelezionaOpzione(Gruppo(f.optTrip, 2 * c, 2), minimo);
   soglia.SogliaMin = minimo ? -1 : 0;
   // The relay contact is bit 6 of the channel's own options byte. (Byte
   // 3 + ch would give trip B the trip mode of A, bit 6 of byte 4.)
-  SelezionaOpzione(Gruppo(f.optRele, 2 * c, 2), (opzioni >> 6) & 1);
-  const bool sogliaF = v == 0 && s.GradiF[0];
+  SelezionaOpzione(Gruppo(f.optRele, 2 * c, 2), (opzioni & kBitRele) ? 1 : 0);
+  const bool sogliaF = t.tripsInFahrenheit && s.GradiF[0];
   f.txt_soglia_H[c].Text = sogliaF ? CtoF(soglia.SogliaH) : Format(soglia.SogliaH, kMaschera);
   f.txt_soglia_L[c].Text = sogliaF ? CtoF(soglia.SogliaL) : Format(soglia.SogliaL, kMaschera);
 }
@@ -166,36 +179,37 @@ std::array<std::uint8_t, 256> Immagine(std::span<const std::uint8_t> block, std:
 }  // namespace
 
 void DecodificaConfigurazione(ProgramState& s, FrmProgram& f, FrmOper& oper, std::span<const std::uint8_t> block) {
+  using namespace memoria;
   const auto b = Immagine(block, kLunghezzaBlocco0);
-  const int v = s.CodVariante;
-  // Words are signed on every variant but the frequency converter.
-  s.ConSegno = v != 7;
+  // Words are signed on every model but the frequency converter.
+  s.ConSegno = !TraitsOf(s).frequencyInput;
   for (int ch = 0; ch <= s.NumCanali1 && ch < 2; ++ch) Canale(s, f, oper, b, ch);
 
-  // Response delay of the PLV7100 (firmware 4 on), PLV7150 and PLV3100.
-  if (s.CodProdotto == 12 && ((v == 0 && s.VerSw >= 4) || v == 8 || v == 9)) {
-    s.RitardoRaw = static_cast<std::uint16_t>(JoinWord(b[29], b[28], false));
-    const double passo = v == 0 ? 0.058 : 0.058 * 2;  // the 7150 and 3100 count at half the rate
+  // Response delay of the PLV7100 (firmware 4 on), PLV7150 and PLV3100;
+  // the latter two count at half the rate.
+  if (const int passi = ResponseDelaySteps(s); passi > 0) {
+    const int a = kRitardo.At(0);
+    s.RitardoRaw = static_cast<std::uint16_t>(JoinWord(b[U(a + 1)], b[U(a)], false));
     // Three decimals: the step is 58 ms, so one decimal would name a
     // neighbouring step and writing the unedited window back would change it.
-    f.txt_Delay.Text = Format(s.RitardoRaw * passo + 0.2, kMaschera);
+    f.txt_Delay.Text = Format(s.RitardoRaw * kRitardoPasso * passi + kRitardoBase, kMaschera);
   }
   CopiaValori(f);
 }
 
 void DecodificaFisici(ProgramState& s, FrmProgram& f, FrmOper& oper, std::span<const std::uint8_t> block) {
   const auto b = Immagine(block, kLunghezzaBlocco128);
-  auto at = [&](int address) { return Float3(b, address - kInizioBlocco128); };
-  DatiCanale& a = s.Canali[0];
-  DatiCanale& bb = s.Canali[1];
-  a.FisicoMax = at(128);
-  a.FisicoMin = at(131);
-  bb.FisicoMax = at(134);
-  bb.FisicoMin = at(137);
-  a.FisicoOutMax = at(140);
-  a.FisicoOutMin = at(143);
-  bb.FisicoOutMax = at(147);
-  bb.FisicoOutMin = at(150);
+  using namespace memoria;
+  auto at = [&](const Campo& campo, int ch) { return Float3(b, campo.At(ch) - kInizioBlocco128); };
+  for (int ch = 0; ch < 2; ++ch) {
+    DatiCanale& k = s.Canali[U(ch)];
+    k.FisicoMax = at(kFisicoMax, ch);
+    k.FisicoMin = at(kFisicoMin, ch);
+    k.FisicoOutMax = at(kFisicoOutMax, ch);
+    k.FisicoOutMin = at(kFisicoOutMin, ch);
+  }
+  const DatiCanale& a = s.Canali[0];
+  const DatiCanale& bb = s.Canali[1];
   f.txt_Fisico_max[2].Text = Format(a.FisicoMax, kMaschera);
   f.txt_Fisico_min[2].Text = Format(a.FisicoMin, kMaschera);
   f.txt_Fisico_max[3].Text = Format(bb.FisicoMax, kMaschera);
@@ -206,7 +220,7 @@ void DecodificaFisici(ProgramState& s, FrmProgram& f, FrmOper& oper, std::span<c
   f.txt_FisicoOut_min[1].Text = Format(bb.FisicoOutMin, kMaschera);
   // The MAX/MIN delay, stored in steps of 75 ms: shown with the three
   // decimals the step needs, so that an unedited value writes back the same.
-  oper.txt_Opzione.Text = Format(b[U(146 - kInizioBlocco128)] * 0.075, kMaschera);
+  oper.txt_Opzione.Text = Format(b[U(kRitardoOperatore.At(0) - kInizioBlocco128)] / kRitardoOperatore.scala, kMaschera);
 }
 
 int ReadEprom(Context& c, MemoriaLetta* memoria) {
@@ -232,7 +246,7 @@ int ReadEprom(Context& c, MemoriaLetta* memoria) {
   if (memoria) memoria->blocco0.assign(b0.begin(), b0.end());
   DecodificaConfigurazione(s, c.w.frm_program, c.w.frm_Oper, b0);
 
-  if (s.CodProdotto == 12 && s.CodVariante == 5) {
+  if (Algebraic(s)) {
     const auto blocco1 = c.link.ReadBytes(0, kInizioBlocco128, kLunghezzaBlocco128);
     if (s.ErroreCom) return errore();
     const std::span<const std::uint8_t> b1(blocco1.data(), kLunghezzaBlocco128);

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "config/memory_map.h"
 #include "app/context.h"
 
 namespace korventa {
@@ -27,9 +28,9 @@ struct MemoriaLetta {
   std::vector<std::uint8_t> blocco128;  // addresses 128 to 153 (variant 5 only)
 };
 
-inline constexpr int kLunghezzaBlocco0 = 65;
-inline constexpr int kInizioBlocco128 = 128;
-inline constexpr int kLunghezzaBlocco128 = 26;
+using memoria::kInizioBlocco128;
+using memoria::kLunghezzaBlocco0;
+using memoria::kLunghezzaBlocco128;
 
 int ReadEprom(Context& c, MemoriaLetta* memoria = nullptr);
 

@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "config/catalog.h"
 #include "config/lookups.h"
+#include "config/memory_map.h"
 #include "config/program_window.h"
 #include "link/codecs.h"
 
@@ -41,14 +42,7 @@ constexpr double kTripFreqMin = 0.1;
 constexpr double kTripFreqMax = 20000;
 constexpr double kTripFreqSpan = 100;
 
-// Response delay of the PLV7100 (firmware 4 on), PLV7150 and PLV3100: the
-// device counts in steps of 58 ms on top of a fixed 0.2 s.
-constexpr double kRitardoBase = 0.2;
-constexpr double kRitardoPasso = 0.058;
-
-// Trigger level of the PLV7300: level = byte * 0.0278 + 0.122.
-constexpr double kTrigBase = 0.122;
-constexpr double kTrigPasso = 0.0278;
+using namespace memoria;
 
 bool IsTermocoppia(int code) { return code >= 7 && code <= 14; }
 
@@ -87,8 +81,8 @@ class Writer {
   }
 
  private:
-  int Variante() const { return s_.CodVariante; }
-  bool Famiglia12() const { return s_.CodProdotto == 12; }
+  const VariantTraits& Tratti() const { return TraitsOf(s_); }
+  bool Famiglia12() const { return korventa::Family12(s_); }
   bool Italiano() const { return s_.Lingua == 0; }
   std::string Titolo() const { return TitoloApplicazione(s_); }
   static std::string PrefissoCanale(int ch) { return std::string("Channel ") + (ch == 0 ? "A: " : "B: "); }
@@ -134,7 +128,7 @@ class Writer {
   // message names the control, the text and what the model offers.
   bool ControllaScelte() {
     ListeModello liste = ListePerModello(s_);
-    const int v = Variante();
+    const VariantTraits& t = Tratti();
     std::string errori;
     // perIndice: writing takes the list position, not the text.
     auto combo = [&](const char* nome, std::size_t i, ComboBox& c, const std::vector<std::string>& voci,
@@ -154,19 +148,19 @@ class Writer {
                 (Italiano() ? " non è tra le voci offerte: " : " is not one of the entries offered: ") + offerte +
                 "\n";
     };
-    const bool daCanaleA = f_.chk_Doubler.Value || v == 0 || v == 7 || v == 8 || v == 9;
+    const bool daCanaleA = f_.chk_Doubler.Value || t.inputFromChannelA;
     // A model without a list of its own (the other PLV7100) takes any named
     // catalogue input.
     std::vector<std::string> catalogo;
-    for (const auto& t : s_.TipiIngresso)
-      if (!t.Nome.empty()) catalogo.push_back(t.Nome);
+    for (const auto& tipo : s_.TipiIngresso)
+      if (!tipo.Nome.empty()) catalogo.push_back(tipo.Nome);
     // The 7110C keeps "Res300K" under device code 18 and reading shows it,
     // whether or not its list offers it for choosing.
-    if (v == 6) liste.Ingressi.push_back(NomeIngresso(s_, kCodRes300K));
+    if (t.res300KAs18) liste.Ingressi.push_back(NomeIngresso(s_, kCodRes300K));
     for (std::size_t ch = 0; ch < 2; ++ch) {
-      if (v == 7 && ch == 0)
+      if (t.frequencyInput && ch == 0)
         combo("cmb_Freq_Type", 0, f_.cmb_Freq_Type, liste.Frequenze, true);
-      else if (v != 7 && (ch == 0 || !daCanaleA))
+      else if (!t.frequencyInput && (ch == 0 || !daCanaleA))
         combo("cmb_Prog_In", ch, f_.cmb_Prog_In[ch], liste.Ingressi.empty() ? catalogo : liste.Ingressi);
       combo("cmb_Prog_Out", ch, f_.cmb_Prog_Out[ch], liste.Uscite);
       combo("cmb_OverRange", ch, f_.cmb_OverRange[ch], liste.Tolleranze, true);
@@ -180,20 +174,21 @@ class Writer {
                 std::to_string(scelti) + "\n";
     };
     // The groups writing takes for this model; channel B's wiring and
-    // compensation are channel A's with the doubler and on 0, 8 and 9.
-    const bool copiaB = f_.chk_Doubler.Value || v == 0 || v == 8 || v == 9;
+    // compensation are channel A's with the doubler and on the single-input
+    // models.
+    const bool copiaB = f_.chk_Doubler.Value || t.wiringFromChannelA;
     for (std::size_t ch = 0; ch < 2; ++ch) {
-      if (v != 7 && (ch == 0 || !copiaB)) {
+      if (!t.frequencyInput && (ch == 0 || !copiaB)) {
         gruppo("opt_CJC", f_.opt_CJC, 2 * ch, 2);
         gruppo("opt_Fili", f_.opt_Fili, 3 * ch, 3);
       }
       gruppo("opt_funz", f_.opt_funz, 3 * ch, 3);
       gruppo("opt_Break", f_.opt_Break, 2 * ch, 2);
-      if (v == 0 || v == 1 || v == 7 || v == 8 || v == 9) gruppo("optTrip", f_.optTrip, 2 * ch, 2);
+      if (WritesTripMode(t)) gruppo("optTrip", f_.optTrip, 2 * ch, 2);
     }
     gruppo("optRele", f_.optRele, 0, 2);
     for (std::size_t ch = 0; ch < 2; ++ch)
-      if (Famiglia12() && v == 5 && s_.Canali[ch].Operatore >= kOperatori.size())
+      if (Algebraic(s_) && s_.Canali[ch].Operatore >= kOperatori.size())
         errori += "cmd_Operatore(" + std::to_string(ch) + "): " + std::to_string(s_.Canali[ch].Operatore) +
                   (Italiano() ? " non è un operatore\n" : " is not an operator\n");
     if (errori.empty()) return true;
@@ -207,7 +202,7 @@ class Writer {
   // compensate a thermocouple internally when channel A is a thermocouple
   // compensated internally too.
   bool RegolaVariante2() {
-    if (!Famiglia12() || Variante() != 2 || s_.NumCanali1 < 1) return true;
+    if (!Famiglia12() || !Tratti().tcPairRule || s_.NumCanali1 < 1) return true;
     if (!IsTermocoppia(TipoDaTesto(s_, f_.cmb_Prog_In[1])) || !f_.opt_CJC[3].Value) return true;
     if (IsTermocoppia(TipoDaTesto(s_, f_.cmb_Prog_In[0])) && f_.opt_CJC[1].Value) return true;
     c_.dialogs.MsgBox(Testo(s_, kTxtTcCjcInterno), Buttons::Ok, Icon::Error, Titolo());
@@ -271,12 +266,12 @@ class Writer {
 
   bool Canale(int ch) {
     const auto c = static_cast<std::size_t>(ch);
-    const int v = Variante();
+    const VariantTraits& t = Tratti();
     DatiCanale& rec = s_.Canali[c];
     const std::string canale = PrefissoCanale(ch);
 
     // Single-input models and the doubler take channel A's input.
-    const bool daCanaleA = f_.chk_Doubler.Value || v == 0 || v == 7 || v == 8 || v == 9;
+    const bool daCanaleA = f_.chk_Doubler.Value || t.inputFromChannelA;
     const int code = TipoDaTesto(s_, f_.cmb_Prog_In[daCanaleA ? 0 : c]);
     if (daCanaleA) {
       f_.txt_Input_max[1].Text = f_.txt_Input_max[0].Text;
@@ -303,35 +298,35 @@ class Writer {
     if (!ControllaLimiti(soggettoIn, TagsRange(max, min, limMax, limMin, span))) return false;
 
     // Decimals of the stored range.
-    rec.DecIn = static_cast<std::uint8_t>(v == 7 ? DecimaliFrequenza(max) : tipo.Decimali);
+    rec.DecIn = static_cast<std::uint8_t>(t.frequencyInput ? DecimaliFrequenza(max) : tipo.Decimali);
     rec.TipoIn = static_cast<std::uint8_t>(code);
 
     // Input byte.
     long ingresso = 0;
-    if (v == 7) {
-      const int sensore = std::clamp(f_.cmb_Freq_Type.ListIndex, 0, 7);
-      ingresso = sensore + (f_.chk_50hz.Value ? 8 : 0);
+    if (t.frequencyInput) {
+      const int sensore = std::clamp(f_.cmb_Freq_Type.ListIndex, 0, kBitsSensore);
+      ingresso = sensore + (f_.chk_50hz.Value ? kBit50Hz : 0);
     } else {
       ingresso = CodiceVersoDispositivo(s_, code);
       // Bits 0-4 hold the code; a larger one would set the bits beside it.
       const std::string soggetto = canale + (Italiano() ? "tipo di ingresso" : "input type");
-      if (!Memorizzabile(ingresso, 0, 31, soggetto, std::to_string(ingresso), 1)) return false;
+      if (!Memorizzabile(ingresso, 0, kBitsCodice, soggetto, std::to_string(ingresso), 1)) return false;
     }
-    Append(ch, ingresso);
-    if (v == 0 || v == 8 || v == 9) Append(1, ingresso);
+    Append(kIngresso.At(ch), ingresso);
+    if (t.inputByteTwice) Append(kIngresso.At(1), ingresso);
 
     // Options byte. The fields are bits of their own: they are combined
     // so that one can never carry into the next.
     const int funzione = Scelta(f_.opt_funz, 3 * c, 3);
     long opzioni = funzione;
-    if (f_.opt_Break[2 * c + 1].Value) opzioni |= 128;
-    if (f_.optRele[1].Value) opzioni |= 64;
-    if (Famiglia12() && v == 5) opzioni |= (rec.Operatore & 15) << 3;
+    if (f_.opt_Break[2 * c + 1].Value) opzioni |= kBitBasso;
+    if (f_.optRele[1].Value) opzioni |= kBitRele;
+    if (Algebraic(s_)) opzioni |= (rec.Operatore & 15) << kShiftOperatore;
     rec.Funzione = static_cast<std::uint8_t>(funzione);
-    Append(3 + 2 * ch, opzioni);
+    Append(kOpzioni.At(ch), opzioni);
 
     // The physical values of the two-input model.
-    if (v == 5 && ch == 0) {
+    if (t.algebraic && ch == 0) {
       DatiCanale& a = s_.Canali[0];
       DatiCanale& b = s_.Canali[1];
       a.FisicoMax = Val(f_.txt_Fisico_max[2].Text);
@@ -342,32 +337,32 @@ class Writer {
       a.FisicoOutMin = Val(f_.txt_FisicoOut_min[0].Text);
       b.FisicoOutMax = Val(f_.txt_FisicoOut_max[1].Text);
       b.FisicoOutMin = Val(f_.txt_FisicoOut_min[1].Text);
-      AppendFloat(128, a.FisicoMax);
-      AppendFloat(131, a.FisicoMin);
-      AppendFloat(134, b.FisicoMax);
-      AppendFloat(137, b.FisicoMin);
-      AppendFloat(140, a.FisicoOutMax);
-      AppendFloat(143, a.FisicoOutMin);
-      AppendFloat(147, b.FisicoOutMax);
-      AppendFloat(150, b.FisicoOutMin);
+      AppendFloat(kFisicoMax.At(0), a.FisicoMax);
+      AppendFloat(kFisicoMin.At(0), a.FisicoMin);
+      AppendFloat(kFisicoMax.At(1), b.FisicoMax);
+      AppendFloat(kFisicoMin.At(1), b.FisicoMin);
+      AppendFloat(kFisicoOutMax.At(0), a.FisicoOutMax);
+      AppendFloat(kFisicoOutMin.At(0), a.FisicoOutMin);
+      AppendFloat(kFisicoOutMax.At(1), b.FisicoOutMax);
+      AppendFloat(kFisicoOutMin.At(1), b.FisicoOutMin);
       // The MAX/MIN operators' delay, in steps of 75 ms.
       const double secondi = Val(c_.w.frm_Oper.txt_Opzione.Text);
       const long ritardo = Round(secondi * 10 / 0.75);
-      if (!Memorizzabile(ritardo, 0, 255, "Delay", c_.w.frm_Oper.txt_Opzione.Text, 10 / 0.75)) return false;
-      Append(146, ritardo);
+      if (!Memorizzabile(ritardo, 0, 255, "Delay", c_.w.frm_Oper.txt_Opzione.Text, kRitardoOperatore.scala)) return false;
+      Append(kRitardoOperatore.At(0), ritardo);
     }
 
     // Bit 6 of the output byte belongs to the device on the models
     // without trips: read it so the write hands it back unchanged.
     long conservato = 0;
-    if (!(Famiglia12() && (v == 0 || v == 7 || v == 8 || v == 9))) {
-      const auto letto = c_.link.ReadBytes(0, 4 + 2 * ch, 1);
+    if (!ProgramOwnsBit6(s_)) {
+      const auto letto = c_.link.ReadBytes(0, kUscita.At(ch), 1);
       if (s_.ErroreCom) {
         c_.dialogs.MsgBox(Testo(s_, kTxtControllareDati), Buttons::Ok, Icon::Error, Titolo());
         result_ = WriteResult::CommFailure;
         return false;
       }
-      conservato = letto[0] & 64;
+      conservato = letto[0] & kBit6;
     }
 
     // Output limits.
@@ -381,56 +376,61 @@ class Writer {
 
     // Output byte.
     long out = conservato | uscita;
-    if (f_.chk_Doubler.Value) out |= 32;
-    if (f_.chk_Doubler.Value || v == 0 || v == 8 || v == 9) {
+    if (f_.chk_Doubler.Value) out |= kBitDuplicatore;
+    if (f_.chk_Doubler.Value || t.wiringFromChannelA) {
       // Channel B follows channel A's wiring and compensation.
       for (std::size_t k = 0; k < 3; ++k) f_.opt_Fili[3 + k].Value = f_.opt_Fili[k].Value;
       f_.opt_CJC[2].Value = f_.opt_CJC[0].Value;
       f_.opt_CJC[3].Value = f_.opt_CJC[1].Value;
     }
-    const long fili = static_cast<long>(Scelta(f_.opt_Fili, 3 * c, 3)) * 4;
+    const long fili = static_cast<long>(Scelta(f_.opt_Fili, 3 * c, 3)) << kShiftFili;
     const bool cjcInterno = f_.opt_CJC[2 * c + 1].Value;
     const bool tripMin = f_.optTrip[2 * c + 1].Value;
-    if (v == 7) {
-      out |= static_cast<long>(s_.Canali[0].DecIn) * 4;
-      if (tripMin) out |= 64;
-    } else if (v == 0 || v == 1 || v == 8 || v == 9) {
-      out |= fili;
-      if (cjcInterno) out |= 16;
-      if (f_.chk_HS.Value) out |= 128;
-      if (tripMin) out |= 64;
-    } else if (v >= 2 && v <= 6) {
-      out |= fili;
-      if (cjcInterno) out |= 16;
+    switch (t.outputBits) {
+      case OutputBits::Frequency:
+        out |= static_cast<long>(s_.Canali[0].DecIn) << kShiftFili;
+        if (tripMin) out |= kBit6;
+        break;
+      case OutputBits::Full:
+        out |= fili;
+        if (cjcInterno) out |= kBitCjcInterno;
+        if (f_.chk_HS.Value) out |= kBitAltaVelocita;
+        if (tripMin) out |= kBit6;
+        break;
+      case OutputBits::Wiring:
+        out |= fili;
+        if (cjcInterno) out |= kBitCjcInterno;
+        break;
+      case OutputBits::None:
+        break;
     }
-    Append(4 + 2 * ch, out);
+    Append(kUscita.At(ch), out);
 
     // Frequency input with the "Volt" sensor and no 50 Hz filter.
-    if (v == 7 && ingresso == 6) {
+    if (t.frequencyInput && ingresso == 6) {
       const double aux = Val(f_.txt_aux_freq.Text);
       const long vaux = Round(aux);
       if (!Memorizzabile(vaux, 0, 255, "Vaux", f_.txt_aux_freq.Text, 1)) return false;
-      Append(63, vaux);
+      Append(kAlimentazione.At(0), vaux);
       // The level shown after a read is byte * 0.0278 + 0.122 as decimal
       // text; taking the integer part of that text's quotient directly would
       // sometimes land just below the byte (9.9999999 -> 9), so writing an
       // unchanged level back would lower it by one step each time.
       const double livello = Val(f_.txt_Trig.Text);
-      const long trig = static_cast<long>(std::floor((livello - kTrigBase) / kTrigPasso + 1e-6));
+      const long trig = static_cast<long>(std::floor((livello - kTriggerBase) / kTriggerPasso + 1e-6));
       if (trig < 0 || trig > 255) {
         const std::string soggetto = Italiano() ? "Livello Trigger" : "Trig Level";
-        return Rifiuta(soggetto, f_.txt_Trig.Text, kTrigBase, 255 * kTrigPasso + kTrigBase);
+        return Rifiuta(soggetto, f_.txt_Trig.Text, kTriggerBase, 255 * kTriggerPasso + kTriggerBase);
       }
-      Append(64, trig);
+      Append(kTrigger.At(0), trig);
       const double filtro = Val(f_.txt_filter.Text);
       const long wf = Round(filtro);
       if (!Memorizzabile(wf, 0, 65535, Italiano() ? "Integrazione" : "Smooth", f_.txt_filter.Text, 1)) return false;
-      AppendWord(53, wf);
+      AppendWord(kFiltro.At(0), wf);
     }
 
     // Range block: words of value * 10^DecIn (in degrees Celsius),
     // outputs in thousandths of mA or V. Words are unsigned on the PLV7300.
-    const int base = ch == 0 ? 20 : 12;
     const double inMax = far ? FtoCValue(max) : max;
     const double inMin = far ? FtoCValue(min) : min;
     rec.InMax = inMax;
@@ -438,82 +438,82 @@ class Writer {
     rec.OutMax = outMax;
     rec.OutMin = outMin;
     double scala = Potenza10(rec.DecIn);
-    if (v == 6 && code == kCodRes300K) scala *= 10;  // one decimal more than the catalogue's
-    const long lo = v == 7 ? 0 : -32768;
-    const long hi = v == 7 ? 65535 : 32767;
+    if (t.res300KAs18 && code == kCodRes300K) scala *= 10;  // one decimal more than the catalogue's
+    const long lo = t.frequencyInput ? 0 : -32768;
+    const long hi = t.frequencyInput ? 65535 : 32767;
     const Gradi gradi = far ? Gradi::Temperatura : Gradi::No;
     const long wMax = Round(inMax * scala);
     const long wMin = Round(inMin * scala);
     if (!Memorizzabile(wMax, lo, hi, soggettoIn, f_.txt_Input_max[c].Text, scala, gradi)) return false;
     if (!Memorizzabile(wMin, lo, hi, soggettoIn, f_.txt_Input_min[c].Text, scala, gradi)) return false;
-    const long wOutMax = Round(outMax * 1000);
-    const long wOutMin = Round(outMin * 1000);
-    if (!Memorizzabile(wOutMax, lo, hi, soggettoOut, f_.txt_Output_max[c].Text, 1000)) return false;
-    if (!Memorizzabile(wOutMin, lo, hi, soggettoOut, f_.txt_Output_min[c].Text, 1000)) return false;
-    AppendWord(base, wMax);
-    AppendWord(base + 2, wMin);
-    AppendWord(base + 4, wOutMax);
-    AppendWord(base + 6, wOutMin);
+    const long wOutMax = Round(outMax * kOutMax.scala);
+    const long wOutMin = Round(outMin * kOutMin.scala);
+    if (!Memorizzabile(wOutMax, lo, hi, soggettoOut, f_.txt_Output_max[c].Text, kOutMax.scala)) return false;
+    if (!Memorizzabile(wOutMin, lo, hi, soggettoOut, f_.txt_Output_min[c].Text, kOutMin.scala)) return false;
+    AppendWord(kInMax.At(ch), wMax);
+    AppendWord(kInMin.At(ch), wMin);
+    AppendWord(kOutMax.At(ch), wOutMax);
+    AppendWord(kOutMin.At(ch), wOutMin);
 
     // Cold-junction offset: a signed byte in tenths of a degree Celsius.
     double offset = Val(f_.txt_offset[c].Text);
     // The offset box is the channel's own, in the channel's own scale.
     const bool farOffset = s_.GradiF[c] && IsFahrenheitConvertible(code);
     if (farOffset) offset = DiffFtoCValue(offset);
-    const long decimi = Round(offset * 10);
+    const long decimi = Round(offset * kOffsetCjc.scala);
     const std::string soggettoCjc = canale + Testo(s_, kTxtOffsetCjc);
     if ((decimi < -125 || decimi > 125) &&
         !Chiedi(soggettoCjc + " (" + PlainNumber(farOffset ? DiffCtoFValue(-12.5) : -12.5) + " ... " +
                 PlainNumber(farOffset ? DiffCtoFValue(12.5) : 12.5) + ") " + Testo(s_, kTxtOltreLimiti)))
       return false;
-    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, f_.txt_offset[c].Text, 10, farOffset ? Gradi::Differenza : Gradi::No))
+    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, f_.txt_offset[c].Text, kOffsetCjc.scala,
+                       farOffset ? Gradi::Differenza : Gradi::No))
       return false;
-    Append(7 + ch, decimi < 0 ? decimi + 256 : decimi);
+    Append(kOffsetCjc.At(ch), decimi < 0 ? decimi + 256 : decimi);
 
     // Over-range tolerance of both channels in one byte.
     if (ch == 0) {
       const int a = std::clamp(f_.cmb_OverRange[0].ListIndex, 0, 3);
       const int b = std::clamp(f_.cmb_OverRange[1].ListIndex, 0, 3);
-      Append(9, a + 4 * b);
+      Append(kTolleranze.At(0), a + 4 * b);
     }
     return true;
   }
 
   bool RitardoRisposta() {
-    const int v = Variante();
-    if (!(Famiglia12() && ((v == 0 && s_.VerSw >= 4) || v == 8 || v == 9))) return true;
+    const int passi = ResponseDelaySteps(s_);
+    if (passi == 0) return true;
     const double secondi = Val(f_.txt_Delay.Text);
     const double d = std::max(0.0, secondi - kRitardoBase);
     long raw = Round(d / kRitardoPasso);
     double passo = kRitardoPasso;
-    if (v == 8 || v == 9) {  // these count in double steps
-      raw = Round(static_cast<double>(raw) / 2);
-      passo *= 2;
+    if (passi > 1) {  // models counting in double steps halve the count
+      raw = Round(static_cast<double>(raw) / passi);
+      passo *= passi;
     }
     if (raw > 65535)
       return Rifiuta(Italiano() ? "Tempo di risposta" : "Response delay", f_.txt_Delay.Text, kRitardoBase,
                      65535 * passo + kRitardoBase);
     s_.RitardoRaw = static_cast<std::uint16_t>(raw);
-    AppendWord(28, raw);
+    AppendWord(kRitardo.At(0), raw);
     return true;
   }
 
   bool Soglie() {
-    const int v = Variante();
-    if (v != 0 && v != 7) return true;
+    const VariantTraits& tr = Tratti();
+    if (tr.trips == 0) return true;
     const int code = codici_[0];
     const TipoIngresso& tipo = s_.TipiIngresso[static_cast<std::size_t>(code)];
-    const int ultima = v == 7 ? 1 : 0;
-    for (int t = 0; t <= ultima; ++t) {
+    for (int t = 0; t < tr.trips; ++t) {
       const auto i = static_cast<std::size_t>(t);
-      double limMax = v == 7 ? kTripFreqMax : tipo.Max;
-      double limMin = v == 7 ? kTripFreqMin : tipo.Min;
-      double span = v == 7 ? kTripFreqSpan : tipo.SpanMin;
+      double limMax = tr.frequencyInput ? kTripFreqMax : tipo.Max;
+      double limMin = tr.frequencyInput ? kTripFreqMin : tipo.Min;
+      double span = tr.frequencyInput ? kTripFreqSpan : tipo.SpanMin;
       // Thresholds are shown in Fahrenheit only on the PLV7100 with channel
       // A's temperature in Fahrenheit. The PLV7300 has no scale choice, and a
       // flag left over from a thermocouple must not turn millivolts or hertz
       // into degrees.
-      const bool far = v == 0 && s_.GradiF[i] && IsFahrenheitConvertible(code);
+      const bool far = tr.tripsInFahrenheit && s_.GradiF[i] && IsFahrenheitConvertible(code);
       if (far) {
         limMax = CtoFValue(limMax);
         limMin = CtoFValue(limMin);
@@ -534,20 +534,22 @@ class Writer {
 
       double hc = far ? FtoCValue(h) : h;
       double lc = far ? FtoCValue(l) : l;
-      if (v == 0 && (code == kCod10V || code == kCod20mA)) {
+      if (tr.scaledVoltCurrent && (code == kCod10V || code == kCod20mA)) {
         const double scala = Potenza10(s_.Canali[0].DecIn);
         hc *= scala;
         lc *= scala;
       }
-      const int base = v == 0 ? 10 + 6 * t : 28 + 6 * t;
-      AppendFloat(base, hc);
-      AppendFloat(base + 3, lc);
-      // Trip delay: steps of 1/7.5 s on the PLV7100, whole seconds on the
-      // PLV7300.
+      const int base = IndirizzoSoglia(tr, t);
+      AppendFloat(base + kSogliaH, hc);
+      AppendFloat(base + kSogliaL, lc);
       const double secondi = Val(f_.txt_soglia_Delay[0].Text);
-      const long byte = v == 0 ? Round(secondi * 10 * 0.75) : Round(secondi);
-      if (!Memorizzabile(byte, 0, 255, soggetto + " (Delay)", f_.txt_soglia_Delay[0].Text, v == 0 ? 7.5 : 1)) return false;
-      Append(8, byte);
+      // Trip delay: steps of 1/7.5 s on the PLV7100 (computed from tenths, as the
+      // device's own figures are), whole seconds on the PLV7300.
+      const long byte =
+          tr.tripDelayPerSecond == 1 ? Round(secondi) : Round(secondi * 10 * (tr.tripDelayPerSecond / 10));
+      if (!Memorizzabile(byte, 0, 255, soggetto + " (Delay)", f_.txt_soglia_Delay[0].Text, tr.tripDelayPerSecond))
+        return false;
+      Append(kRitardoSoglie.At(0), byte);
     }
     return true;
   }
@@ -586,8 +588,7 @@ Rilettura VerificaScrittura(Context& c) {
     return v;
   }
   // Bit 6 of the output bytes is the device's own where writing preserves it.
-  const int var = s.CodVariante;
-  const bool bitDelDispositivo = !(s.CodProdotto == 12 && (var == 0 || var == 7 || var == 8 || var == 9));
+  const bool bitDelDispositivo = !ProgramOwnsBit6(s);
   // One block read per run of addresses: a gap costs a reply time per
   // address, a block of its own the pauses of a transaction (0.4 s).
   constexpr int kVuotoMassimo = 32;
@@ -603,7 +604,7 @@ Rilettura VerificaScrittura(Context& c) {
   v.Letta = true;
   for (const auto& [indirizzo, byte] : atteso) {
     const int trovato = trovati[indirizzo];
-    const int maschera = bitDelDispositivo && (indirizzo == 4 || indirizzo == 6) ? ~64 : ~0;
+    const int maschera = bitDelDispositivo && IsOutputByte(indirizzo) ? ~kBit6 : ~0;
     if (((trovato ^ byte) & maschera & 0xFF) != 0)
       v.Differenze.push_back((s.Lingua == 0 ? "indirizzo " : "address ") + std::to_string(indirizzo) +
                              (s.Lingua == 0 ? ": scritto " : ": written ") + std::to_string(byte) +

@@ -6,6 +6,7 @@
 #include "link/codecs.h"
 #include "link/protocol.h"
 #include "link/reply.h"
+#include "link/model_traits.h"
 
 namespace korventa {
 
@@ -265,21 +266,10 @@ bool Link::WriteBytes(int bank, int count) {
 }
 
 std::vector<int> Link::ReadSamples(int channel) {
-  switch (s_.CodVariante) {
-    case 0: case 1: case 2: case 3: case 6: case 8: case 9:
-      s_.NumCampioni1 = 63;
-      s_.NumCampioni2 = 15;
-      break;
-    case 4: case 5:
-      s_.NumCampioni1 = 16;
-      s_.NumCampioni2 = 16;
-      break;
-    case 7:
-      s_.NumCampioni1 = 63;
-      s_.NumCampioni2 = 1;
-      break;
-    default:
-      break;
+  // Table lengths by model; an unknown variant keeps the lengths it has.
+  if (const VariantTraits& t = TraitsOf(s_); t.samples1 > 0) {
+    s_.NumCampioni1 = t.samples1;
+    s_.NumCampioni2 = t.samples2;
   }
   const int n = s_.NumCampioni1 + s_.NumCampioni2;
   const std::string templ = p::TemplateSamples(n);
@@ -334,8 +324,8 @@ std::vector<int> Link::ReadSamples(int channel) {
 
 std::array<int, 4> Link::ReadDip() {
   std::array<int, 4> result{};
-  const bool longReply = (s_.CodVariante == 0 && s_.CodProdotto == 12) || s_.CodVariante == 7 ||
-                         s_.CodVariante == 8 || s_.CodVariante == 9;
+  const VariantTraits& t = TraitsOf(s_);
+  const bool longReply = t.longSwitchReply && (!t.longSwitchReplyNeedsFamily12 || Family12(s_));
   const std::string& templ = longReply ? p::kTemplateDipLong : p::kTemplateDipShort;
   BusyScope busy(*this);
   int tries = 0;
@@ -407,11 +397,9 @@ std::array<std::uint8_t, 5> Link::ReadProduct() {
 }
 
 std::string Link::MeasureTemplate() const {
-  if (s_.CodProdotto == 11) return p::Template('A', 7);
-  if (s_.CodVariante == 5) return p::Template('A', 15);
-  if (s_.CodVariante == 0 || s_.CodVariante == 7 || s_.CodVariante == 8 || s_.CodVariante == 9)
-    return p::Template('A', 16);
-  return p::Template('A', 9);
+  // The older family sends the short frame on every model.
+  if (s_.CodProdotto == kOlderFamily) return p::Template('A', 7);
+  return p::Template('A', TraitsOf(s_).measureTemplate);
 }
 
 std::array<std::uint8_t, 15> Link::ReadMeasure() {
@@ -428,14 +416,7 @@ std::array<std::uint8_t, 15> Link::ReadMeasure() {
       return m;
     }
     if (r != kTimeout) {
-      int last = 7;
-      if (s_.CodProdotto == 11) {
-        last = 5;
-      } else {
-        const int v = s_.CodVariante;
-        if (v == 5 || v == 0 || v == 7 || v == 8 || v == 9) last = 13;
-        if (v == 0 || v == 7) last = 14;
-      }
+      const int last = s_.CodProdotto == kOlderFamily ? 5 : TraitsOf(s_).measureLast;
       for (int i = 1; i <= last; ++i) m[static_cast<std::size_t>(i)] = Byte(r, static_cast<std::size_t>(i));
       return m;
     }

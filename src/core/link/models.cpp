@@ -1,5 +1,7 @@
 #include "link/models.h"
 
+#include "link/model_traits.h"
+
 namespace korventa {
 
 const std::array<ModelInfo, kModelCount>& Models() {
@@ -28,23 +30,16 @@ const std::array<ModelInfo, kModelCount>& Models() {
   return models;
 }
 
-bool VariantHasLines(int variant) { return variant >= 2 && variant <= 6; }
+bool VariantHasLines(int variant) { return TraitsOf(variant).hasLines; }
 
 std::optional<int> RecognizeModel(int variant, std::uint8_t byte4) {
-  switch (variant) {
-    case 0: case 1: return 0;
-    case 5: return 16;
-    case 7: return 17;
-    case 8: return 18;
-    case 9: return 19;
-    case 2: case 3: case 4: case 6: {
-      const std::uint8_t line = byte4 & 0x60;
-      for (const auto& m : Models())
-        if (m.variant == variant && m.lineBits == line) return m.index;
-      return std::nullopt;
-    }
-    default: return std::nullopt;
-  }
+  const VariantTraits& t = TraitsOf(variant);
+  if (t.variant < 0) return std::nullopt;
+  if (t.fixedModel >= 0) return t.fixedModel;
+  const std::uint8_t line = byte4 & 0x60;
+  for (const auto& m : Models())
+    if (m.variant == variant && m.lineBits == line) return m.index;
+  return std::nullopt;
 }
 
 const ModelInfo* FindModel(std::string_view code) {

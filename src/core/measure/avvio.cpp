@@ -9,6 +9,8 @@
 #include "config/catalog.h"
 #include "link/codecs.h"
 #include "measure/frm_misura.h"
+#include "config/memory_map.h"
+#include "link/model_traits.h"
 #include "switches/campi.h"
 
 namespace korventa::misura {
@@ -169,37 +171,35 @@ void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
 
 // B: the device is set up by memory.
 void DaMemoria(Context& c, int ch, Immagine42& immagine) {
+  using namespace memoria;
   ProgramState& s = c.s;
   DatiCanale& k = s.Canali[U(ch)];
-  const int v = s.CodVariante;
-  const bool f12 = s.CodProdotto == 12;
+  const VariantTraits& t = TraitsOf(s);
+  const bool f12 = Family12(s);
   const auto letti = c.link.ReadBytes(0, 0, kByteImmagine);
   if (s.ErroreCom) return;
   const std::vector<std::uint8_t> b(letti.begin(), letti.begin() + kByteImmagine);
   immagine = b;
 
   // The doubler: channel B shows channel A's input.
-  if (b[4] & 0x20) c.w.frm_misura.lbl_progIn[1].Visible = false;
+  const std::uint8_t uscitaA = b[U(kUscita.At(0))];
+  if (uscitaA & kBitDuplicatore) c.w.frm_misura.lbl_progIn[1].Visible = false;
   // Bits 0-4 of the input byte hold the code; the others are not the code's.
-  int code = b[U(ch)] & 0x1F;
-  if (f12) {
-    if (v == 6 && code == 18) code = kCodRes300K;
-    if (v == 7) code = kCodFreq;
-  }
+  int code = b[U(kIngresso.At(ch))] & kBitsCodice;
+  if (f12) code = CodiceDaDispositivo(s, code);
   k.TipoIn = static_cast<std::uint8_t>(code);
-  k.DecIn = static_cast<std::uint8_t>(v == 7 ? (b[4] & 0x0C) / 4 : Ingresso(s, code).Decimali);
-  k.TipoOut = static_cast<std::uint8_t>(b[U(4 + 2 * ch)] & 0x03);
-  const int base = ch == 0 ? 20 : 12;
+  k.DecIn = static_cast<std::uint8_t>(t.frequencyInput ? (uscitaA >> kShiftFili) & 3 : Ingresso(s, code).Decimali);
+  k.TipoOut = static_cast<std::uint8_t>(b[U(kUscita.At(ch))] & kBitsTipoUscita);
   const double p = P10(k.DecIn);
-  k.InMax = Parola(b, base, s.ConSegno) / p;
-  k.InMin = Parola(b, base + 2, s.ConSegno) / p;
-  if (v == 6 && code == kCodRes300K) {
+  k.InMax = Parola(b, kInMax.At(ch), s.ConSegno) / p;
+  k.InMin = Parola(b, kInMin.At(ch), s.ConSegno) / p;
+  if (t.res300KAs18 && code == kCodRes300K) {
     k.InMax /= 10;
     k.InMin /= 10;
   }
-  k.OutMax = Parola(b, base + 4, s.ConSegno) / 1000.0;
-  k.OutMin = Parola(b, base + 6, s.ConSegno) / 1000.0;
-  if (f12 && In(v, {0, 4, 5})) k.Funzione = static_cast<std::uint8_t>(b[U(3 + 2 * ch)] & 0x07);
+  k.OutMax = Parola(b, kOutMax.At(ch), s.ConSegno) / kOutMax.scala;
+  k.OutMin = Parola(b, kOutMin.At(ch), s.ConSegno) / kOutMin.scala;
+  if (f12 && t.functionsInMemory) k.Funzione = static_cast<std::uint8_t>(b[U(kOpzioni.At(ch))] & kBitsFunzione);
 }
 
 std::string MinMax(std::int16_t sogliaMin) { return sogliaMin ? "MIN" : "MAX"; }
@@ -227,39 +227,43 @@ void PreparaCanale(Context& c, int ch, Immagine42& immagine) {
 }
 
 void SoglieDaMemoria(ProgramState& s, const std::vector<std::uint8_t>& b) {
-  const int v = s.CodVariante;
-  const int base = v == 0 ? 10 : 28;
+  using namespace memoria;
+  const VariantTraits& t = TraitsOf(s);
   DatiSoglia& a = s.Soglie[0];
   DatiSoglia& bb = s.Soglie[1];
   // The PLV7100 stores the trips of its 10 V and 20 mA inputs in
   // thousandths, as it sends those inputs.
   const DatiCanale& ca = s.Canali[0];
-  const double scala = v == 0 && (ca.TipoIn == kCod10V || ca.TipoIn == kCod20mA) ? P10(ca.DecIn) : 1.0;
-  a.SogliaH = Val(Format(Galleggiante(b, base) / scala, "#0.###"));
-  a.SogliaL = Val(Format(Galleggiante(b, base + 3) / scala, "#0.###"));
-  if (v == 7) {
-    bb.SogliaH = Galleggiante(b, base + 6);
-    bb.SogliaL = Galleggiante(b, base + 9);
+  const double scala =
+      t.scaledVoltCurrent && (ca.TipoIn == kCod10V || ca.TipoIn == kCod20mA) ? P10(ca.DecIn) : 1.0;
+  const int baseA = IndirizzoSoglia(t, 0);
+  a.SogliaH = Val(Format(Galleggiante(b, baseA + kSogliaH) / scala, "#0.###"));
+  a.SogliaL = Val(Format(Galleggiante(b, baseA + kSogliaL) / scala, "#0.###"));
+  if (t.trips > 1) {
+    const int baseB = IndirizzoSoglia(t, 1);
+    bb.SogliaH = Galleggiante(b, baseB + kSogliaH);
+    bb.SogliaL = Galleggiante(b, baseB + kSogliaL);
   } else {
     bb.SogliaH = 0;
     bb.SogliaL = 0;
   }
-  if (v == 0) {
+  if (t.trips == 1) {
     // Steps of 1/7.5 s, shown with one decimal, kept in whole seconds.
-    a.SogliaRitardo = static_cast<std::int16_t>(Round(static_cast<double>(Round(b[8] / 0.75)) / 10.0));
+    const int passi = b[U(kRitardoSoglie.At(0))];
+    a.SogliaRitardo = static_cast<std::int16_t>(Round(static_cast<double>(Round(passi / 0.75)) / 10.0));
     bb.SogliaRitardo = 0;
   } else {
-    a.SogliaRitardo = static_cast<std::int16_t>(Round(b[40]));
-    bb.SogliaRitardo = static_cast<std::int16_t>(Round(b[41]));
+    a.SogliaRitardo = static_cast<std::int16_t>(Round(b[U(kRitardiSoglieFrequenza.At(0))]));
+    bb.SogliaRitardo = static_cast<std::int16_t>(Round(b[U(kRitardiSoglieFrequenza.At(1))]));
   }
-  a.SogliaMin = (b[4] & 0x40) ? -1 : 0;
-  bb.SogliaMin = (b[6] & 0x40) ? -1 : 0;
+  a.SogliaMin = (b[U(kUscita.At(0))] & kBit6) ? -1 : 0;
+  bb.SogliaMin = (b[U(kUscita.At(1))] & kBit6) ? -1 : 0;
 }
 
 void EtichetteRiepilogo(Context& c) {
   const ProgramState& s = c.s;
   FrmMisura& f = c.w.frm_misura;
-  const bool estesa = s.CodProdotto == 12 && (s.CodVariante == 4 || s.CodVariante == 5);
+  const bool estesa = Family12(s) && TraitsOf(s).extendedLists;
   for (int ch = 0; ch < 2; ++ch) {
     const DatiCanale& k = s.Canali[U(ch)];
     const TipoIngresso& t = Ingresso(s, k.TipoIn);
@@ -282,8 +286,8 @@ void EtichetteRiepilogo(Context& c) {
 void CampiSoglie(Context& c) {
   const ProgramState& s = c.s;
   FrmMisura& f = c.w.frm_misura;
-  const int v = s.CodVariante;
-  if (v == 8 || v == 9) return;
+  const VariantTraits& m = TraitsOf(s);
+  if (!m.tripSummary) return;
   auto& t = f.lbl_progTrip;
   const DatiSoglia& a = s.Soglie[0];
   const DatiSoglia& b = s.Soglie[1];
@@ -291,17 +295,19 @@ void CampiSoglie(Context& c) {
   const TipoIngresso& tipoB = Ingresso(s, s.Canali[1].TipoIn);
   const std::string ritardo = c.w.frm_program.txt_soglia_Delay[0].Text;
 
-  const bool far = v == 0 && s.GradiF[0] && IsTemperatureCode(s.Canali[0].TipoIn);
+  const bool far = m.tripsInFahrenheit && s.GradiF[0] && IsTemperatureCode(s.Canali[0].TipoIn);
   const std::string unitaA = far ? tipoA.UMisF : tipoA.UMis;
   t[0].Text = "H = " + (far ? CtoF(a.SogliaH) : Str(a.SogliaH)) + " " + unitaA;
   t[1].Text = "L = " + (far ? CtoF(a.SogliaL) : Str(a.SogliaL)) + " " + unitaA;
   t[2].Text = MinMax(a.SogliaMin);
-  t[3].Text = v == 7 ? "Delay = " + ritardo + " s." : "Delay = " + Str(a.SogliaRitardo) + " sec.";
+  // The frequency converter shows the delay as typed in the programming
+  // window, the others the whole seconds read.
+  t[3].Text = m.frequencyInput ? "Delay = " + ritardo + " s." : "Delay = " + Str(a.SogliaRitardo) + " sec.";
   t[4].Text = "H = " + Str(b.SogliaH) + " " + tipoB.UMis;
   t[5].Text = "L = " + Str(b.SogliaL) + " " + tipoB.UMis;
   t[6].Text = MinMax(b.SogliaMin);
-  t[7].Text = v == 7 ? "Delay = " + ritardo + " s." : "Delay = " + Str(b.SogliaRitardo) + " s.";
-  if (v == 7) t[8].Text = "Namur Fault";
+  t[7].Text = m.frequencyInput ? "Delay = " + ritardo + " s." : "Delay = " + Str(b.SogliaRitardo) + " s.";
+  if (m.namurAlarm) t[8].Text = "Namur Fault";
 }
 
 MisuraPreparata Preparazione(const ProgramState& s) {

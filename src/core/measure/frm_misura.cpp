@@ -3,10 +3,12 @@
 #include <chrono>
 
 #include "app/context.h"
+#include "app/format.h"
 #include "app/texts.h"
 #include "config/catalog.h"
 #include "link/codecs.h"
 #include "measure/avvio.h"
+#include "link/model_traits.h"
 #include "switches/campi.h"
 
 namespace korventa {
@@ -97,7 +99,7 @@ EsitoMisura Ciclo(Context& c) {
     }
     const Lettura l = DecodificaLettura(frame, p);
     // The two-input model shows its percentages with one decimal.
-    if (p.CodProdotto == 12 && p.CodVariante == 5)
+    if (Algebraic(p))
       for (int ch = 0; ch < 2; ++ch)
         if (p.Canali[U(ch)].Funzione == 1 || p.Canali[U(ch)].Funzione == 2) {
           p.Canali[U(ch)].DecIn = 1;
@@ -119,9 +121,10 @@ EsitoMisura Avvia(Context& c) {
   if (c.link.ReadProduct()[0] != 0)
     return c.link.PortOpen() ? EsitoMisura::Identificazione : EsitoMisura::DispositivoPerso;
   const int v = s.CodVariante;
+  const VariantTraits& t = TraitsOf(s);
   // The frequency converter's words are unsigned (as reading takes them);
   // measuring may come first.
-  s.ConSegno = v != 7;
+  s.ConSegno = !t.frequencyInput;
 
   // Switch banks. When they cannot be read, the codes follow the banks as
   // last read rather than what an earlier run made of them.
@@ -137,15 +140,15 @@ EsitoMisura Avvia(Context& c) {
   s.Canali[1].TipoIn = s.Canali[0].TipoIn;
   // The two-channel models set channel B on a bank of its own.
   const sw::Banchi banchi{s.Dip0, s.Dip1, s.Dip2};
-  const bool doppio = c.w.frm_program.chk_Doubler.Value || (v == 4 && sw::CodiceGrezzo(v, banchi, 1) != 0);
-  f.lbl_progIn[1].Visible = doppio ? false : !(v == 8 || v == 9);
-  if (v == 5)
+  const bool doppio = c.w.frm_program.chk_Doubler.Value || (t.switchDoubler && sw::CodiceGrezzo(v, banchi, 1) != 0);
+  f.lbl_progIn[1].Visible = doppio ? false : t.showsSecondInput;
+  if (t.algebraic)
     for (int ch = 0; ch < 2; ++ch) s.Canali[ch].TipoIn = static_cast<std::uint8_t>(sw::CodiceGrezzo(v, banchi, ch));
 
   misura::Immagine42 immagine;
   for (int ch = 0; ch < 2; ++ch) misura::PreparaCanale(c, ch, immagine);
   // The trips come from the memory image only when this start read one.
-  if (s.CodProdotto == 12 && (v == 0 || v == 7) && immagine) misura::SoglieDaMemoria(s, *immagine);
+  if (Family12(s) && t.trips > 0 && immagine) misura::SoglieDaMemoria(s, *immagine);
 
   s.ErroreCom = 0;
   for (int ch = 0; ch < 2; ++ch) {
@@ -259,13 +262,38 @@ void ImpostaTestiMisura(const ProgramState& s, const FrmProgram& programma, FrmM
   // Channel B's panel where the model has a second output; the trip frames
   // on the trip models only (the PLV7100 has trip A, the PLV7300 both trips
   // and the NAMUR fault alarm). Elsewhere the status bits are not trips.
-  const int v = s.CodVariante;
+  const VariantTraits& t = TraitsOf(s);
   f.frm_canale[0].Visible = true;
   f.frm_canale[1].Visible = programma.frm_output[1].Visible;
-  f.lbl_soglie.Visible = v == 0 || v == 7;
-  f.frm_soglia[0].Visible = v == 0 || v == 7;
-  f.frm_soglia[1].Visible = v == 7;
-  f.frm_soglia[2].Visible = v == 7;
+  f.lbl_soglie.Visible = t.trips > 0;
+  f.frm_soglia[0].Visible = t.trips > 0;
+  f.frm_soglia[1].Visible = t.trips > 1;
+  f.frm_soglia[2].Visible = t.namurAlarm;
+}
+
+AndamentoCanale Andamento(const Context& c, int ch) {
+  const FrmMisura& f = c.w.frm_misura;
+  const MisuraPreparata& p = f.Preparata;
+  const CanalePreparato& k = p.Canali[U(ch)];
+  const bool percento = k.Funzione == 1 || k.Funzione == 2;
+  const bool far = k.Fahrenheit && k.Funzione == 0;
+  auto mostrato = [far](double x) { return far ? CtoFValue(x) : x; };
+  AndamentoCanale a;
+  a.unita = percento ? "%" : far ? k.UMisF : k.UMis;
+  a.linee = {{Testo(c.s, kTxtInizioScala), mostrato(k.InMin)}, {Testo(c.s, kTxtFineScala), mostrato(k.InMax)}};
+  // Both trips act on the first channel's input.
+  if (ch == 0) {
+    const bool tripFar = far && TraitsOf(p).tripsInFahrenheit;
+    auto soglia = [tripFar](double x) { return tripFar ? CtoFValue(x) : x; };
+    constexpr const char* kNomi[] = {"A", "B"};
+    for (std::size_t t = 0; t < 2; ++t) {
+      if (!f.frm_soglia[t].Visible) continue;
+      const DatiSoglia& s = c.s.Soglie[t];
+      a.linee.push_back({std::string(kNomi[t]) + " H", soglia(s.SogliaH)});
+      a.linee.push_back({std::string(kNomi[t]) + " L", soglia(s.SogliaL)});
+    }
+  }
+  return a;
 }
 
 std::array<bool, 2> CanaliMostrati(const FrmMisura& f) { return {true, f.frm_canale[1].Visible}; }

@@ -120,6 +120,21 @@ void ImpostaTestiMisura(const ProgramState& s, const FrmProgram& programma, FrmM
 // Channels the connected model has: channel B's panel is shown.
 std::array<bool, 2> CanaliMostrati(const FrmMisura& f);
 
+// The trend plot of a channel: the unit its input is drawn in ("%" for the
+// tank and square-root functions, °F when the channel shows Fahrenheit) and
+// its reference lines in that unit: the range's start and end and, on
+// channel A, the thresholds of the trips the window shows (in °F only where
+// the model's trips follow the °F choice).
+struct LineaAndamento {
+  std::string nome;
+  double valore;
+};
+struct AndamentoCanale {
+  std::string unita;
+  std::vector<LineaAndamento> linee;
+};
+AndamentoCanale Andamento(const Context& c, int ch);
+
 // Puts one reading on the window: output and input fields, bar, marks and
 // lamps. What the reading could not work out keeps its previous state.
 void MostraLettura(FrmMisura& f, const Lettura& l);

@@ -7,6 +7,8 @@
 #include "app/main_window.h"
 #include "app/numbers.h"
 #include "link/codecs.h"
+#include "link/model_traits.h"
+#include "config/catalog.h"
 
 namespace korventa {
 
@@ -36,8 +38,8 @@ int ColoreLampada(int stato, int attesa, int scattata) {
 }  // namespace
 
 std::string MascheraIngresso(const MisuraPreparata& p, int canale, int decimali, double x) {
-  const int v = p.CodVariante;
-  if (Famiglia12(p) && v == 7) {
+  const VariantTraits& t = TraitsOf(p);
+  if (Famiglia12(p) && t.frequencyInput) {
     // Frequencies span five decades: the decimals follow the size.
     if (x <= 10) return "#0.0000";
     if (x <= 100) return "#0.000";
@@ -48,22 +50,22 @@ std::string MascheraIngresso(const MisuraPreparata& p, int canale, int decimali,
   std::string mask = decimali <= 0 ? "##0" : "##0." + std::string(static_cast<std::size_t>(decimali), '0');
   const CanalePreparato& k = p.Canali[static_cast<std::size_t>(canale)];
   // "Res300K" on the PLV7110C carries one decimal more than its type.
-  if (Famiglia12(p) && v == 6 && k.TipoIn == 32) mask += "0";
+  if (Famiglia12(p) && t.res300KAs18 && k.TipoIn == kCodRes300K) mask += "0";
   // The mV inputs chosen on the switches with a zero from the table.
   const int tipoA = p.Canali[0].TipoIn;
-  if (Famiglia12(p) && v != 0 && p.Dip0 > 15 && (tipoA == 1 || tipoA == 2)) mask += "0";
+  if (Famiglia12(p) && t.mvTableExtraDecimal && p.Dip0 > 15 && (tipoA == 1 || tipoA == 2)) mask += "0";
   return mask;
 }
 
 Lettura DecodificaLettura(const std::array<std::uint8_t, 15>& m, const MisuraPreparata& p) {
   Lettura l;
   for (std::size_t k = 0; k < 4; ++k) l.Valori[k] = DecodeMeasureFloat(m[2 + 3 * k], m[3 + 3 * k], m[4 + 3 * k]);
-  const int v = p.CodVariante;
+  const VariantTraits& t = TraitsOf(p);
   const bool f12 = Famiglia12(p);
   // The trip models send the status byte at the end of their long frame;
   // the others in the first byte of the second value. The older family's
   // frame ends at m(5) whatever its variant, so m(14) is never sent there.
-  l.Stato = (f12 && (v == 0 || v == 7)) ? m[14] : m[5];
+  l.Stato = (f12 && t.statusAtEnd) ? m[14] : m[5];
   const int s = l.Stato;
   l.Led[0] = ColoreLampada(s, kBitAttesaA, kBitSogliaA);
   l.Led[1] = ColoreLampada(s, kBitAttesaB, kBitSogliaB);
@@ -76,7 +78,7 @@ Lettura DecodificaLettura(const std::array<std::uint8_t, 15>& m, const MisuraPre
 
     // The calibration constants are the outputs at 800 and 3500 counts; the
     // trip, frequency and 4-wire models store them in the other order.
-    const bool inversa = f12 && (v == 0 || v == 7 || v == 8 || v == 9);
+    const bool inversa = f12 && t.calibrationReversed;
     const double a = inversa ? k.CalOut1 : k.CalOut0;
     const double b = inversa ? k.CalOut0 : k.CalOut1;
     const double o = a + (b - a) * (r.Grezzo - kGrezzoBasso) / (kGrezzoAlto - kGrezzoBasso);
@@ -91,24 +93,24 @@ Lettura DecodificaLettura(const std::array<std::uint8_t, 15>& m, const MisuraPre
     // except where the device sends it itself.
     std::optional<double> x;
     std::string unita;
-    if (f12 && v == 5) {
+    if (f12 && t.algebraic) {
       x = l.Valori[ch + 2];
     } else if (r.Uscita) {
       x = k.InMin + (k.InMax - k.InMin) * (o - k.OutMin) / (k.OutMax - k.OutMin);
     }
-    if (f12 && (v == 0 || v == 7)) {
+    if (f12 && t.statusAtEnd) {
       x = l.Valori[3];
       unita = k.UMis;
     }
     int d = k.DecIn;
     const bool percento = k.Funzione == 1 || k.Funzione == 2;
     if (percento) {
-      if (f12 && v == 5) d = 1;
+      if (f12 && t.algebraic) d = 1;
       unita = "%";
       if (x) *x *= 10;
     }
     // The PLV7100 sends its 10 V and 20 mA inputs in thousandths.
-    if (f12 && v == 0 && (k.TipoIn == 4 || k.TipoIn == 5) && x) *x /= 1000;
+    if (f12 && t.scaledVoltCurrent && (k.TipoIn == kCod10V || k.TipoIn == kCod20mA) && x) *x /= 1000;
     r.Decimali = d;
     if (!x || !Finito(*x)) continue;
     r.Ingresso = *x;

@@ -301,25 +301,10 @@ void MisuraView::ImpostaAndamenti() {
   const MisuraPreparata& p = f.Preparata;
   for (int ch = 0; ch < 2; ++ch) {
     const CanalePreparato& k = p.Canali[U(ch)];
-    // The plot is in the units the window shows.
-    const bool far = k.Fahrenheit && k.Funzione == 0;
-    auto mostrato = [far](double x) { return far ? CtoFValue(x) : x; };
-    std::vector<Andamento::Linea> linee{{Q(Testo(c.s, kTxtInizioScala)), mostrato(k.InMin)},
-                                        {Q(Testo(c.s, kTxtFineScala)), mostrato(k.InMax)}};
-    // Both trips act on the first channel's input.
-    if (ch == 0) {
-      const bool tripFar = far && p.CodVariante == 0;
-      auto soglia = [tripFar](double x) { return tripFar ? CtoFValue(x) : x; };
-      for (int t = 0; t < 2; ++t) {
-        if (!f.frm_soglia[U(t)].Visible) continue;
-        const DatiSoglia& s = c.s.Soglie[U(t)];
-        linee.push_back({QString("%1 H").arg(kCanali[t]), soglia(s.SogliaH)});
-        linee.push_back({QString("%1 L").arg(kCanali[t]), soglia(s.SogliaL)});
-      }
-    }
-    QString unita = Q(far ? k.UMisF : k.UMis);
-    if (k.Funzione == 1 || k.Funzione == 2) unita = "%";
-    grafico_[U(ch)]->Imposta(Q(Testo(c.s, 72)) + " " + kCanali[ch], unita, Q(k.UnitaUscita), linee);
+    const AndamentoCanale a = korventa::Andamento(c, ch);
+    std::vector<Andamento::Linea> linee;
+    for (const auto& l : a.linee) linee.push_back({Q(l.nome), l.valore});
+    grafico_[U(ch)]->Imposta(Q(Testo(c.s, 72)) + " " + kCanali[ch], Q(a.unita), Q(k.UnitaUscita), linee);
   }
 }
 
