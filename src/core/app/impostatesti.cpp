@@ -173,7 +173,7 @@ constexpr std::array<RigaVisibilita, kVariantCount> kRigheVisibilita = {{
 }};
 
 const RigaVisibilita& RigaDiVariante(int variante) {
-  if (variante < 0 || variante >= kVariantCount) return kNessuna;
+  if (!KnownVariant(variante)) return kNessuna;
   return kRigheVisibilita[U(variante)];
 }
 

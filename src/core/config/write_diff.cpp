@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "link/model_traits.h"
 #include "app/numbers.h"
 #include "app/texts.h"
 #include "config/form_fields.h"
@@ -60,7 +61,7 @@ std::map<std::string, Valore> Decodifica(const Context& c, const std::array<int,
   std::array<std::uint8_t, 256> b{};
   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(std::max(bytes[i], 0));
   DecodificaConfigurazione(s, f, oper, std::span<const std::uint8_t>(b.data(), kLunghezzaBlocco0));
-  if (s.CodProdotto == 12 && s.CodVariante == 5)
+  if (Algebraic(s))
     DecodificaFisici(s, f, oper, std::span<const std::uint8_t>(b.data() + kInizioBlocco128, kLunghezzaBlocco128));
   return Valori(f);
 }
@@ -72,7 +73,7 @@ std::string T(const ProgramState& s, const char* it, const char* en) { return s.
 std::vector<int> IndirizziRiepilogo(const ProgramState& s) {
   std::vector<int> a;
   for (int i = 0; i < kLunghezzaBlocco0; ++i) a.push_back(i);
-  if (s.CodProdotto == 12 && s.CodVariante == 5)
+  if (Algebraic(s))
     for (int i = 0; i < kLunghezzaBlocco128; ++i) a.push_back(kInizioBlocco128 + i);
   return a;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "link/model_traits.h"
 #include "app/format.h"
 #include "files/safe_file.h"
 #include "link/codecs.h"
@@ -239,7 +240,7 @@ Collaudo::Fine Collaudo::Consumi(EsitoCollaudo& e) {
 Collaudo::Fine Collaudo::Switch() {
   FrmTara& f = b_.frm;
   if (f.modello == "PLV3100" || f.modello == "3200OEM" || !f.chk_switch.Value) return Fine::Normale;
-  const bool tre = b_.s.CodProdotto == 12 && b_.s.CodVariante == 0;
+  const bool tre = Family12(b_.s) && TraitsOf(b_.s).switchTestThirdBank;
   for (const bool on : {true, false}) {
     for (;;) {
       b_.s.ErroreCom = 0;

@@ -135,9 +135,9 @@ std::optional<int> ValoreGrezzo(const std::string& testo) {
   if (i == t.size() || t.size() - i > 6) return std::nullopt;
   for (std::size_t k = i; k < t.size(); ++k)
     if (t[k] < '0' || t[k] > '9') return std::nullopt;
-  const long v = std::strtol(t.c_str(), nullptr, 10);
-  if (v < -32768 || v > 32767) return std::nullopt;
-  return static_cast<int>(v);
+  const long n = std::strtol(t.c_str(), nullptr, 10);
+  if (n < -32768 || n > 32767) return std::nullopt;
+  return static_cast<int>(n);
 }
 
 std::vector<int> PuntiRimbalzo() {

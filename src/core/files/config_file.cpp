@@ -8,6 +8,7 @@
 #include <string>
 #include <type_traits>
 
+#include "link/model_traits.h"
 #include "app/impostatesti.h"
 #include "app/numbers.h"
 #include "app/texts.h"
@@ -133,7 +134,7 @@ bool Conferma(Context& c, int testo) {
 
 std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& r) {
   const ListeModello liste = ListePerModello(s);
-  const int v = s.CodVariante;
+  const VariantTraits& t = TraitsOf(s);
   auto offerto = [](const std::vector<std::string>& voci, const std::string& nome) {
     return std::find(voci.begin(), voci.end(), nome) != voci.end();
   };
@@ -151,11 +152,12 @@ std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& r)
       bool ok = true;
       // The input of channel B is channel A's on the single-input models and
       // with the doubler; the frequency converter takes its sensor instead.
-      if (name.key == "input_type" && v != 7 && (name.index == 0 || !(r.Doubler || v == 0 || v == 8 || v == 9)))
+      if (name.key == "input_type" && !t.frequencyInput &&
+          (name.index == 0 || !(r.Doubler || t.inputFromChannelA)))
         ok = offerto(liste.Ingressi, NomeIngresso(s, code));
       else if (name.key == "output_type")
         ok = offerto(liste.Uscite, NomeUscita(s, code));
-      else if (name.key == "operator" && s.CodProdotto == 12 && v == 5)
+      else if (name.key == "operator" && Algebraic(s))
         ok = static_cast<std::size_t>(code) < kOperatori.size();
       if (!ok) out.push_back({offset, label + ": code " + std::to_string(code) + ", not offered by this model"});
     }

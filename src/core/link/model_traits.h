@@ -37,7 +37,6 @@ struct VariantTraits {
   bool res300KAs18;        // "Res300K" is stored as code 18 with one decimal more
   bool algebraic;          // two inputs combined by an operator, physical values at 128..153
   bool tcPairRule;         // channel B's internally compensated thermocouple needs one on channel A too
-  bool fahrenheitBFollowsA;  // writing takes channel B's °C/°F choice from channel A
   std::optional<double> tenVoltMin;  // minimum of the "10 V" input on this model; nullopt: left as it is
   bool offersEveryGroup;   // every input group of the catalogue is offered
   std::optional<int> inputGroupAs;  // offers the inputs of that variant's group instead of its own
@@ -77,8 +76,19 @@ struct VariantTraits {
   int samples1, samples2;  // span/zero table lengths read by "$S"; 0: left as they are
   bool longSwitchReply;    // "$D" answers with the long reply
   bool longSwitchReplyNeedsFamily12;  // ... on family 12 only
+  bool imageAfterSwitches;  // a channel set on the switches is followed by a read of the first 42 bytes
   bool showsSecondInput;   // the measurement window shows channel B's programmed input
   bool mvTableExtraDecimal;  // mV inputs with a switch-table zero show one decimal more
+  bool mvTableTenths;        // the mV span/zero tables hold tenths, the 10 V table one decimal less
+  bool mvSwitchOneDecimal;   // mV inputs set on the switches take one decimal
+  bool mvTablesTenths;       // the switch window lists the mV tables in tenths
+  bool tenVoltTableHundredths;  // ... and the 10 V table in hundredths
+
+  // Switches.
+  int switchCodeOffset;          // added to the input code read on the switches
+  bool switchInputVoltOrCurrent;  // the input switch picks 10 V (bit 3 set) or 20 mA
+  bool switchWires24;            // the wiring option reads "2/4w" (else "2w")
+  bool switchTestThirdBank;      // the production test checks the third bank (4 switches) too
 };
 
 inline constexpr int kVariantCount = 10;
@@ -99,6 +109,7 @@ constexpr VariantTraits Plain(int variant, const char* family) {
   t.showsSecondInput = true;
   t.mvTableExtraDecimal = true;
   t.tripSummary = true;
+  t.mvSwitchOneDecimal = true;
   return t;
 }
 
@@ -119,6 +130,11 @@ constexpr VariantTraits SingleInput(int variant, const char* family) {
   t.samples1 = 63;
   t.samples2 = 15;
   t.longSwitchReply = true;
+  t.imageAfterSwitches = true;
+  t.switchWires24 = true;
+  t.mvTablesTenths = true;
+  t.tenVoltTableHundredths = true;
+  t.mvSwitchOneDecimal = false;
   return t;
 }
 
@@ -130,6 +146,7 @@ constexpr VariantTraits Lines(int variant, const char* family) {
   t.outputBits = OutputBits::Wiring;
   t.samples1 = 63;
   t.samples2 = 15;
+  t.mvTablesTenths = true;
   return t;
 }
 
@@ -155,6 +172,8 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v0.statusAtEnd = true;
   v0.longSwitchReplyNeedsFamily12 = true;
   v0.mvTableExtraDecimal = false;
+  v0.mvTableTenths = true;
+  v0.switchTestThirdBank = true;
 
   // Variant 1: the PLV7100 of the other firmware line. Its output byte is
   // built as the PLV7100's, but bit 6 is still the device's own.
@@ -163,10 +182,13 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v1.outputBits = OutputBits::Full;
   v1.samples1 = 63;
   v1.samples2 = 15;
+  v1.mvTablesTenths = true;
+  v1.tenVoltTableHundredths = true;
 
   VariantTraits v2 = Lines(2, "PLV7110A PLV7120A PLV7210A PLV7220A");
   v2.tcPairRule = true;
   VariantTraits v3 = Lines(3, "PLV7110B PLV7120B PLV7210B PLV7220B");
+  v3.switchCodeOffset = 15;
   VariantTraits v4 = Lines(4, "PLV7110D PLV7120D PLV7210D PLV7220D");
   v4.extendedLists = true;
   v4.switchDoubler = true;
@@ -174,6 +196,8 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v4.functionsInMemory = true;
   v4.samples1 = 16;
   v4.samples2 = 16;
+  v4.switchInputVoltOrCurrent = true;
+  v4.mvSwitchOneDecimal = false;
   // Variant 5: the two-input PLV7220D (the line byte is read but not used).
   VariantTraits v5 = Lines(5, "PLV7220D");
   v5.fixedModel = 16;
@@ -187,9 +211,11 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v5.samples2 = 16;
   v5.measureTemplate = 15;
   v5.measureLast = 13;
+  v5.switchInputVoltOrCurrent = true;
+  v5.mvSwitchOneDecimal = false;
   VariantTraits v6 = Lines(6, "PLV7110C PLV7120C PLV7210C PLV7220C");
   v6.res300KAs18 = true;
-  v6.fahrenheitBFollowsA = true;
+  v6.switchCodeOffset = 15;
   v6.noCodesFrom28 = true;
 
   VariantTraits v7 = Plain(7, "PLV7300");
@@ -208,6 +234,8 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v7.samples1 = 63;
   v7.samples2 = 1;
   v7.longSwitchReply = true;
+  v7.imageAfterSwitches = true;
+  v7.mvSwitchOneDecimal = false;
 
   VariantTraits v8 = SingleInput(8, "PLV7150");
   v8.fixedModel = 18;
@@ -216,6 +244,7 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v8.onlyOutput = 1;
   v8.showsSecondInput = false;
   v8.tripSummary = false;
+  v8.mvTableTenths = true;
   VariantTraits v9 = SingleInput(9, "PLV3100");
   v9.fixedModel = 19;
   v9.noThermistors = true;
@@ -224,6 +253,7 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v9.hasSwitches = false;
   v9.showsSecondInput = false;
   v9.tripSummary = false;
+  v9.mvSwitchOneDecimal = true;
   return {v0, v1, v2, v3, v4, v5, v6, v7, v8, v9};
 }
 
@@ -235,10 +265,13 @@ inline constexpr std::array<VariantTraits, kVariantCount> kVariantTable = traits
 // they are.
 inline constexpr VariantTraits kUnknownVariant = traits_table::Plain(-1, "");
 
+// Whether the table has a row for the variant code.
+constexpr bool KnownVariant(int variant) { return variant >= 0 && variant < kVariantCount; }
+
 // The row of a variant; a variant outside the table gets a row that has
 // nothing (no trips, no options written, frame of the short kind).
 constexpr const VariantTraits& TraitsOf(int variant) {
-  if (variant < 0 || variant >= kVariantCount) return kUnknownVariant;
+  if (!KnownVariant(variant)) return kUnknownVariant;
   return kVariantTable[static_cast<std::size_t>(variant)];
 }
 template <class State>

@@ -33,8 +33,8 @@ const std::array<ModelInfo, kModelCount>& Models() {
 bool VariantHasLines(int variant) { return TraitsOf(variant).hasLines; }
 
 std::optional<int> RecognizeModel(int variant, std::uint8_t byte4) {
+  if (!KnownVariant(variant)) return std::nullopt;
   const VariantTraits& t = TraitsOf(variant);
-  if (t.variant < 0) return std::nullopt;
   if (t.fixedModel >= 0) return t.fixedModel;
   const std::uint8_t line = byte4 & 0x60;
   for (const auto& m : Models())

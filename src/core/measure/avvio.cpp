@@ -21,12 +21,6 @@ std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
 double P10(int d) { return std::pow(10.0, d); }
 
-bool In(int v, std::initializer_list<int> set) {
-  for (int x : set)
-    if (v == x) return true;
-  return false;
-}
-
 // Catalogue entries by code. A code can come straight from a switch bank or
 // a memory byte, so one outside the tables gets an empty entry instead of
 // reading past them.
@@ -45,8 +39,7 @@ struct Uscita {
 // The output type of a channel: the two-output models (family 12, variants
 // 4 and 5) use the extended table.
 Uscita TipoUscitaCanale(const ProgramState& s, int code) {
-  const bool estesa = s.CodProdotto == 12 && (s.CodVariante == 4 || s.CodVariante == 5);
-  if (estesa) {
+  if (Family12(s) && TraitsOf(s).extendedLists) {
     if (code < 0 || code >= kNumTipiUscitaEstesa) return {};
     const auto& t = s.TipiUscitaEstesa[U(code)];
     return {t.UMis, t.Min, t.Max};
@@ -91,7 +84,7 @@ void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int ch, const std::vec
   // and the 10 V table with one decimal less than the type; a switch field
   // at 0 picks the stored word at the table's head, which carries one
   // decimal more than the table.
-  const bool tabellaMV = (v == 0 || v == 8) && (code == 1 || code == 2);
+  const bool tabellaMV = TraitsOf(s).mvTableTenths && (code == 1 || code == 2);
   const double p = P10(tabellaMV ? 1 : k.DecIn);
   auto valore = [&](int indice, int campo) -> std::optional<double> {
     auto x = Voce(t, indice);
@@ -122,15 +115,17 @@ void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
   k.DecIn = static_cast<std::uint8_t>(campi.divisore.Presente() ? sw::Leggi(banchi, campi.divisore)
                                                                  : Ingresso(s, code).Decimali);
   // "Res300K" is known to the device as code 18.
-  const bool res300K = v == 6 && code == kCodRes300K;
-  const int codiceDispositivo = res300K ? 18 : code;
+  const VariantTraits& t = TraitsOf(s);
+  const int codiceDispositivo = CodiceVersoDispositivo(s, code);
+  const bool res300K = codiceDispositivo != code;
 
   const sw::Predefiniti m = sw::ValoriPredefiniti(v, banchi, ch);
   if (!(m.span && m.zero)) {
-    if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) k.DecIn = 1;
-    const std::vector<int> t = c.link.ReadSamples(v == 7 ? 1 : codiceDispositivo);
+    if (f12 && t.mvSwitchOneDecimal && (code == 1 || code == 2)) k.DecIn = 1;
+    // The frequency converter keeps one table, asked for as code 1.
+    const std::vector<int> tabelle = c.link.ReadSamples(t.frequencyInput ? 1 : codiceDispositivo);
     if (s.ErroreCom) return;
-    RangeDaTabelle(s, k, ch, t, m);
+    RangeDaTabelle(s, k, ch, tabelle, m);
   }
   if (m.span || m.zero) {
     const int indirizzo = sw::IndirizzoPredefinito(codiceDispositivo);
@@ -163,7 +158,7 @@ void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
   }
 
   k.Funzione = 0;
-  if (f12 && In(v, {0, 7, 8, 9})) {
+  if (f12 && t.imageAfterSwitches) {
     const auto b = c.link.ReadBytes(0, 0, kByteImmagine);
     if (s.ErroreCom == 0) immagine = std::vector<std::uint8_t>(b.begin(), b.begin() + kByteImmagine);
   }

@@ -2,6 +2,9 @@
 
 #include <bit>
 
+#include "config/catalog.h"
+#include "link/model_traits.h"
+
 namespace korventa::sw {
 
 namespace {
@@ -123,6 +126,11 @@ constexpr CampiFamiglia kDip11{
 
 constexpr CampiFamiglia kNessuna{};
 
+// Family 12's rows by variant code.
+constexpr std::array<const CampiFamiglia*, kVariantCount> kPerVariante = {
+    &kDip7100, &kVariante1, &kDip7120, &kDip7120, &kDip7120c, &kDip7120c, &kDip7120, &kDip7300, &kDip7150, &kVariante9,
+};
+
 }  // namespace
 
 int Leggi(const Banchi& b, Campo c) {
@@ -138,16 +146,8 @@ void Scrivi(Banchi& b, Campo c, int valore) {
 
 const CampiFamiglia& Campi(int prodotto, int variante) {
   if (prodotto == 11) return kDip11;
-  switch (variante) {
-    case 0: return kDip7100;
-    case 1: return kVariante1;
-    case 2: case 3: case 6: return kDip7120;
-    case 4: case 5: return kDip7120c;
-    case 7: return kDip7300;
-    case 8: return kDip7150;
-    case 9: return kVariante9;
-    default: return kNessuna;
-  }
+  if (!KnownVariant(variante)) return kNessuna;
+  return *kPerVariante[U(variante)];
 }
 
 Campo CampoIngresso(const CampiFamiglia& f, int ch) {
@@ -176,8 +176,8 @@ Selezione Decodifica(const CampiFamiglia& f, const Banchi& b) {
 
 Banchi Componi(const CampiFamiglia& f, const Selezione& scelta, Banchi b) {
   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(b[i] & ~f.riscritti[i]);
-  auto scrivi = [&](Campo c, int v) {
-    if (v >= 0) Scrivi(b, c, v);
+  auto scrivi = [&](Campo c, int valore) {
+    if (valore >= 0) Scrivi(b, c, valore);
   };
   const int canali = f.ingresso[1].Presente() || f.uscita[1].Presente() ? 2 : 1;
   for (int ch = 0; ch < canali; ++ch) {
@@ -211,20 +211,20 @@ int CodiceGrezzo(int variante, const Banchi& b, int ch) {
 
 int CodiceDispositivo(int prodotto, int variante, int grezzo, int bancoCanale) {
   if (prodotto != 12) return grezzo;
-  int code = grezzo;
-  if (variante == 3 || variante == 6) code += 15;
-  if (variante == 6 && code == 18) code = 32;
-  if (variante == 7) code = 33;
-  if (variante == 4 || variante == 5) code = (bancoCanale & 0x08) ? 4 : 5;
+  const VariantTraits& t = TraitsOf(variante);
+  int code = grezzo + t.switchCodeOffset;
+  if (t.res300KAs18 && code == kCodiceDispositivoRes300K) code = kCodRes300K;
+  if (t.frequencyInput) code = kCodFreq;
+  if (t.switchInputVoltOrCurrent) code = (bancoCanale & 0x08) ? kCod10V : kCod20mA;
   return code;
 }
 
 int CodiceVersoCampo(int prodotto, int variante, int codice) {
   if (prodotto != 12 || codice == 0) return codice;
+  const VariantTraits& t = TraitsOf(variante);
   int in = codice;
-  if (variante == 6 && in == 32) in = 18;
-  if (variante == 3 || variante == 6) in -= 15;
-  return in;
+  if (t.res300KAs18 && in == kCodRes300K) in = kCodiceDispositivoRes300K;
+  return in - t.switchCodeOffset;
 }
 
 Predefiniti ValoriPredefiniti(int variante, const Banchi& b, int ch) {

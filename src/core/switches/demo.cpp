@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "config/catalog.h"
+#include "link/model_traits.h"
+
 namespace korventa::sw {
 
 namespace {
@@ -226,11 +229,9 @@ std::optional<int> TabellaDispositivo(int variante, int codice) {
 }
 
 int DecimaliTabella(int variante, int codice, int decimaliTipo) {
-  if (variante == 0 || variante == 1 || variante == 8 || variante == 9) {
-    if (codice == 4) return 2;
-    if (codice == 1 || codice == 2) return 1;
-  }
-  if (variante >= 2 && variante <= 6 && (codice == 1 || codice == 2)) return 1;
+  const VariantTraits& t = TraitsOf(variante);
+  if (t.tenVoltTableHundredths && codice == kCod10V) return 2;
+  if (t.mvTablesTenths && (codice == 1 || codice == 2)) return 1;
   return decimaliTipo;
 }
 

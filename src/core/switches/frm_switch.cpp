@@ -12,6 +12,7 @@
 #include "config/catalog.h"
 #include "config/lookups.h"
 #include "link/codecs.h"
+#include "link/model_traits.h"
 #include "link/models.h"
 #include "switches/demo.h"
 
@@ -38,10 +39,10 @@ class IdentitaWizard {
   IdentitaWizard(Context& c, int variante = -1) : s_(c.s), prodotto_(c.s.CodProdotto), variante_(c.s.CodVariante) {
     const FrmSwitch& f = c.w.frm_switch;
     if (!f.ModoWizard) return;
-    const int v = variante >= 0 ? variante : sw::VarianteDemo(f.ModelloDemo);
-    if (v < 0) return;
+    const int modello = variante >= 0 ? variante : sw::VarianteDemo(f.ModelloDemo);
+    if (modello < 0) return;
     s_.CodProdotto = 12;
-    s_.CodVariante = static_cast<std::uint8_t>(v);
+    s_.CodVariante = static_cast<std::uint8_t>(modello);
   }
   ~IdentitaWizard() {
     s_.CodProdotto = prodotto_;
@@ -247,12 +248,14 @@ void CaricaDaCampioni(Context& c, int nSpan, int nZero, int posSpan, int posZero
   f.frm_far.Visible = IsSwitchTemperatureCode(code);
   const bool f12 = s.CodProdotto == 12;
   const int v = s.CodVariante;
-  int richiesta = code;
-  if (f12 && v == 6 && code == kCodRes300K) richiesta = 18;
-  if (f12 && v == 7) richiesta = 1;
+  // "Res300K" is asked for under the device's own code; the frequency
+  // converter keeps one table, asked for as code 1.
+  const bool frequenza = f12 && TraitsOf(s).frequencyInput;
+  int richiesta = f12 ? CodiceVersoDispositivo(s, code) : code;
+  if (frequenza) richiesta = 1;
   const std::vector<int> t = c.link.ReadSamples(richiesta);
   if (s.ErroreCom) return;
-  if (f12 && v == 7) {
+  if (frequenza) {
     f.lst_span.AddItem("EEPROM", 0);
     f.lst_zero.AddItem("EEPROM", 0);
     return;
@@ -379,8 +382,8 @@ bool ModificaPredefinito(Context& c, bool zero) {
   if (f.ModoWizard) return false;
   const int mostrato = CodiceMostrato(c);
   int code = mostrato;
-  const bool res300K = s.CodProdotto == 12 && s.CodVariante == 6 && code == kCodRes300K;
-  if (res300K) code = 18;
+  const bool res300K = Family12(s) && CodiceVersoDispositivo(s, code) != code;
+  if (res300K) code = CodiceVersoDispositivo(s, code);
   if (code == 0) return false;
   const auto risposta =
       c.dialogs.InputBox(zero ? "Enter Zero Default" : "Enter Span Default", c.w.communication.Caption, "");
@@ -516,25 +519,10 @@ void ReadSwitch(Context& c) {
   if (f.ModoWizard) return;
   const sw::CampiFamiglia& campi = CampiAttivi(c);
   f.frm_optionSw[0].Visible = campi.opzione[0].Presente() || campi.regola == sw::Regola::Dip7300;
-  bool letto = false;
-  if (Famiglia11(c)) {
-    letto = LeggiSw(c);
-  } else {
-    switch (c.s.CodVariante) {
-      case 0: case 1: letto = LeggiSw01(c); break;
-      case 2: case 3: case 4: case 5: case 6: letto = LeggiSw26(c); break;
-      case 7: letto = LeggiSw7(c); break;
-      case 8: letto = LeggiSw8(c); break;
-      default: break;
-    }
-  }
+  // Every family with a switch rule reads its banks the same way.
+  const bool letto = campi.regola != sw::Regola::Nessuna && LeggiSw(c);
   if (letto) ControllaConfig(c);
 }
-
-bool LeggiSw01(Context& c) { return LeggiSw(c); }
-bool LeggiSw26(Context& c) { return LeggiSw(c); }
-bool LeggiSw7(Context& c) { return LeggiSw(c); }
-bool LeggiSw8(Context& c) { return LeggiSw(c); }
 
 void CaricaListe(Context& c) {
   const sw::Selezione sel = sw::Decodifica(CampiAttivi(c), c.w.frm_switch.Dip);
@@ -732,8 +720,7 @@ void ImpostaSwOpz(Context& c) {
   } else if (Tra(code, 16, 21)) {
     f.frm_optionSw[0].Caption = Testo(s, kTestoFili);
     f.Opzione[0].Caption = "3w";
-    const int v = s.CodVariante;
-    f.Opzione[1].Caption = s.CodProdotto == 12 && (v == 0 || v == 8 || v == 9) ? "2/4w" : "2w";
+    f.Opzione[1].Caption = Family12(s) && TraitsOf(s).switchWires24 ? "2/4w" : "2w";
   } else {
     f.frm_optionSw[0].Caption = "Option";
     f.Opzione[0].Caption = "Off";

@@ -64,10 +64,6 @@ struct FrmSwitch {
 // Device mode: reads the banks and shows them (returns false when the link
 // failed; the window keeps what it showed).
 void ReadSwitch(Context& c);
-bool LeggiSw01(Context& c);
-bool LeggiSw26(Context& c);
-bool LeggiSw7(Context& c);
-bool LeggiSw8(Context& c);
 void CaricaListe(Context& c);
 void CaricaListe11(Context& c);
 void ControllaConfig(Context& c);
