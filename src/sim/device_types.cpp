@@ -2,6 +2,11 @@
 
 #include <array>
 
+#include "config/catalog.h"
+#include "config/memory_map.h"
+#include "link/model_traits.h"
+#include "switches/demo.h"
+
 namespace korventa::sim {
 
 namespace {
@@ -53,18 +58,15 @@ const DeviceInputType& InputType(int code) {
 }
 
 int TableDecimals(int variant, int code) {
-  if (variant == 6 && code == 18) return InputType(32).decimals + 1;  // "Res300K" in place of 18
-  if (variant == 0 || variant == 1 || variant == 8 || variant == 9) {
-    if (code == 4) return 2;
-    if (code == 1 || code == 2) return 1;
-  }
-  if (variant >= 2 && variant <= 6 && (code == 1 || code == 2)) return 1;
-  return InputType(code).decimals;
+  // "Res300K" in place of 18.
+  if (TraitsOf(variant).res300KAs18 && code == kCodiceDispositivoRes300K) return InputType(kCodRes300K).decimals + 1;
+  return sw::DecimaliTabella(variant, code, InputType(code).decimals);
 }
 
 int RangeDecimals(int variant, int deviceCode, std::uint8_t outputByte) {
-  if (variant == 7) return (outputByte >> 2) & 0x03;
-  if (variant == 6 && deviceCode == 18) return InputType(32).decimals + 1;
+  const VariantTraits& t = TraitsOf(variant);
+  if (t.frequencyInput) return (outputByte >> memoria::kShiftFili) & 0x03;
+  if (t.res300KAs18 && deviceCode == kCodiceDispositivoRes300K) return InputType(kCodRes300K).decimals + 1;
   return InputType(deviceCode).decimals;
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "link/model_traits.h"
+
 namespace korventa::sim {
 
 struct DeviceInputType {
@@ -32,6 +34,6 @@ int RangeDecimals(int variant, int deviceCode, std::uint8_t outputByte);
 
 // Whether the 16-bit words of this variant's memory and tables are signed
 // (all but the frequency converter).
-inline bool WordsSigned(int variant) { return variant != 7; }
+inline bool WordsSigned(int variant) { return !TraitsOf(variant).frequencyInput; }
 
 }  // namespace korventa::sim

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "config/catalog.h"
+#include "link/model_traits.h"
 #include "sim/device_types.h"
 #include "switches/campi.h"
 #include "sim/sample_tables.h"
@@ -21,10 +23,6 @@ constexpr double kSweepPeriod = 20.0;  // seconds
 constexpr double kOverDrive = 0.1;
 
 std::size_t U(int i) { return static_cast<std::size_t>(i); }
-
-bool In(int v, std::initializer_list<int> set) {
-  return std::find(set.begin(), set.end(), v) != set.end();
-}
 
 struct OutputRange {
   double min, max;
@@ -65,12 +63,13 @@ ActiveChannel FromMemory(const DeviceIdentity& id, const MemoryBank& m, int ch);
 ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const std::array<std::uint8_t, 4>& dip,
                            int ch, int code) {
   const int v = id.variant;
+  const VariantTraits& t = TraitsOf(v);
   const bool f12 = id.product == 12;
   const int bank = ch == 0 ? dip[0] : dip[1];
   ActiveChannel a;
   // The 4-wire model's switches pick the input type only: span and zero
   // stay those of its memory, as the program keeps them.
-  if (v == 9) {
+  if (!t.hasSwitches) {
     const ActiveChannel mem = FromMemory(id, m, ch);
     a.inMin = mem.inMin;
     a.inMax = mem.inMax;
@@ -81,25 +80,26 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
   code = sw::CodiceDispositivo(id.product, v, code, bank);
   a.code = code;
   a.decimals = fields.divisore.Presente() ? sw::Leggi(banks, fields.divisore) : InputType(code).decimals;
-  const int askCode = v == 7 ? 1 : (v == 6 && code == 32 ? 18 : code);
+  const bool res300K = t.res300KAs18 && code == kCodRes300K;
+  const int askCode = t.frequencyInput ? 1 : (res300K ? kCodiceDispositivoRes300K : code);
 
   // Position 0 of the switches that pick the span and the zero stands for
   // the two stored words.
   const sw::Predefiniti stored = sw::ValoriPredefiniti(v, banks, ch);
 
   if (!(stored.span && stored.zero)) {
-    if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) a.decimals = 1;
-    const std::vector<double> t = TableList(id, m, askCode);
+    if (f12 && t.mvSwitchOneDecimal && (code == 1 || code == 2)) a.decimals = 1;
+    const std::vector<double> list = TableList(id, m, askCode);
     const auto index = sw::IndiciCampioni(v, banks, ch);
     if (index && !fields.scalaTabelle) {
-      if (auto x = Entry(t, index->span)) a.inMax = *x / P10(a.decimals);
-      if (auto x = Entry(t, index->zero)) a.inMin = *x / P10(a.decimals);
+      if (auto x = Entry(list, index->span)) a.inMax = *x / P10(a.decimals);
+      if (auto x = Entry(list, index->zero)) a.inMin = *x / P10(a.decimals);
     } else if (index) {
       // Millivolt tables with one decimal, the 10 V table with one decimal
       // less than the type; the stored word at a table's head with one more.
-      const double p = P10((v == 0 || v == 8) && (code == 1 || code == 2) ? 1 : a.decimals);
+      const double p = P10(t.mvTableTenths && (code == 1 || code == 2) ? 1 : a.decimals);
       auto value = [&](int at, int field) -> std::optional<double> {
-        auto x = Entry(t, at);
+        auto x = Entry(list, at);
         if (!x) return std::nullopt;
         double r = *x / p;
         if (code == 4) r *= 10;
@@ -119,7 +119,7 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
       const double p = P10(a.decimals);
       if (stored.span) a.inMax = static_cast<double>(GetWord(m, address, sgn)) / p;
       if (stored.zero) a.inMin = static_cast<double>(GetWord(m, address + 2, sgn)) / p;
-      if (v == 6 && code == 32) {
+      if (res300K) {
         a.inMax /= 10;
         a.inMin /= 10;
       }
@@ -141,31 +141,32 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
 }
 
 ActiveChannel FromMemory(const DeviceIdentity& id, const MemoryBank& m, int ch) {
+  using namespace memoria;
   const int v = id.variant;
+  const VariantTraits& t = TraitsOf(v);
   const bool f12 = id.product == 12;
   ActiveChannel a;
-  int code = m[U(mem::kInputA + ch)] & 0x1F;
-  if (f12 && v == 6 && code == 18) code = 32;
-  if (f12 && v == 7) code = 33;
+  int code = m[U(kIngresso.At(ch))] & kBitsCodice;
+  if (f12 && t.res300KAs18 && code == kCodiceDispositivoRes300K) code = kCodRes300K;
+  if (f12 && t.frequencyInput) code = kCodFreq;
   a.code = code;
-  const std::uint8_t outByte = m[U(mem::kOutputA + 2 * ch)];
-  a.decimals = v == 7 ? (m[mem::kOutputA] & 0x0C) / 4 : InputType(code).decimals;
+  const std::uint8_t outByte = m[U(kUscita.At(ch))];
+  a.decimals = t.frequencyInput ? (m[U(kUscita.At(0))] >> kShiftFili) & 3 : InputType(code).decimals;
   const double p = P10(a.decimals);
   const bool sgn = WordsSigned(v);
-  const int block = ch == 0 ? mem::kRangeA : mem::kRangeB;
-  a.inMax = static_cast<double>(GetWord(m, block + 0, sgn)) / p;
-  a.inMin = static_cast<double>(GetWord(m, block + 2, sgn)) / p;
-  if (v == 6 && code == 32) {
+  a.inMax = static_cast<double>(GetWord(m, kInMax.At(ch), sgn)) / p;
+  a.inMin = static_cast<double>(GetWord(m, kInMin.At(ch), sgn)) / p;
+  if (t.res300KAs18 && code == kCodRes300K) {
     a.inMax /= 10;
     a.inMin /= 10;
   }
-  a.outMax = static_cast<double>(GetWord(m, block + 4, sgn)) / 1000.0;
-  a.outMin = static_cast<double>(GetWord(m, block + 6, sgn)) / 1000.0;
-  a.outputType = outByte & 0x03;
+  a.outMax = static_cast<double>(GetWord(m, kOutMax.At(ch), sgn)) / kOutMax.scala;
+  a.outMin = static_cast<double>(GetWord(m, kOutMin.At(ch), sgn)) / kOutMin.scala;
+  a.outputType = outByte & kBitsTipoUscita;
   a.current = a.outputType <= 1;
   // Only these models take the transfer function from memory; the others
   // work linearly when set up this way.
-  if (f12 && In(v, {0, 4, 5})) a.function = m[U(mem::kOptionsA + 2 * ch)] & 0x07;
+  if (f12 && t.functionsInMemory) a.function = m[U(kOpzioni.At(ch))] & kBitsFunzione;
   return a;
 }
 
@@ -174,7 +175,7 @@ double RawForOutput(const DeviceIdentity& id, const MemoryBank& m, int c, bool c
   const int address = (c == 0 ? mem::kCalVoltageA : mem::kCalVoltageB) + (current ? 6 : 0);
   const double c0 = GetFloat(m, address);
   const double c1 = GetFloat(m, address + 3);
-  const bool swapped = id.product == 12 && (id.variant == 0 || id.variant == 7 || id.variant == 8 || id.variant == 9);
+  const bool swapped = id.product == 12 && TraitsOf(id.variant).calibrationReversed;
   const double at800 = swapped ? c1 : c0;
   const double at3500 = swapped ? c0 : c1;
   if (!std::isfinite(at800) || !std::isfinite(at3500) || std::fabs(at3500 - at800) < 1e-9) return 800.0;
@@ -267,7 +268,7 @@ std::array<ActiveChannel, 2> ActiveChannels(const DeviceIdentity& id, const Memo
   // variant 5 reads channel B's own bank.
   const int code = sw::CodiceGrezzo(v, banks, 0);
   std::array<int, 2> codes{code, code};
-  if (v == 5) codes = {code, sw::CodiceGrezzo(v, banks, 1)};
+  if (TraitsOf(v).algebraic) codes = {code, sw::CodiceGrezzo(v, banks, 1)};
   std::array<ActiveChannel, 2> out{};
   for (int ch = 0; ch < 2; ++ch)
     out[U(ch)] = codes[U(ch)] != 0 ? FromSwitches(id, m, dip, ch, codes[U(ch)]) : FromMemory(id, m, ch);
@@ -301,21 +302,23 @@ MeasureSample SignalModel::Sample(const MeasureContext& ctx) {
     s.outputRaw[U(c)] = forced ? static_cast<double>(*forced) : RawForOutput(ctx.id, m, c, a.current, o);
   }
 
-  if (ctx.id.product == 12 && (ctx.id.variant == 0 || ctx.id.variant == 7)) {
-    const bool v0 = ctx.id.variant == 0;
-    const int base = v0 ? mem::kTripsV0 : mem::kTripsV7;
-    const int trips = v0 ? 1 : 2;
-    // Variant 0 keeps the trip values of its 10 V and 20 mA inputs scaled by
-    // the input's decimals.
+  const VariantTraits& traits = TraitsOf(ctx.id.variant);
+  if (ctx.id.product == 12 && traits.trips > 0) {
+    using namespace memoria;
+    // The PLV7100 keeps the trip values of its 10 V and 20 mA inputs scaled
+    // by the input's decimals.
     const int code = channels[0].code;
-    const double scale = v0 && (code == 4 || code == 5) ? std::pow(10.0, InputType(code).decimals) : 1.0;
-    for (int t = 0; t < trips; ++t) {
-      const double high = GetFloat(m, base + 6 * t) / scale;
-      const double low = GetFloat(m, base + 6 * t + 3) / scale;
-      const bool onMinimum = (m[U(mem::kOutputA + 2 * t)] & 0x40) != 0;
-      // Variant 0 counts its delay in steps of 1/7.5 s, variant 7 in seconds
-      // per trip.
-      const double delay = v0 ? m[mem::kTripDelay] / 7.5 : static_cast<double>(m[U(mem::kTripDelaysV7 + t)]);
+    const double scale =
+        traits.scaledVoltCurrent && (code == kCod10V || code == kCod20mA) ? std::pow(10.0, InputType(code).decimals) : 1.0;
+    for (int t = 0; t < traits.trips; ++t) {
+      const int base = IndirizzoSoglia(traits, t);
+      const double high = GetFloat(m, base + kSogliaH) / scale;
+      const double low = GetFloat(m, base + kSogliaL) / scale;
+      const bool onMinimum = (m[U(kUscita.At(t))] & kBit6) != 0;
+      // The PLV7100 counts its one delay in steps of 1/7.5 s, the PLV7300
+      // in seconds per trip.
+      const double delay = traits.tripDelayPerSecond != 1 ? m[U(kRitardoSoglie.At(0))] / traits.tripDelayPerSecond
+                                                          : static_cast<double>(m[U(kRitardiSoglieFrequenza.At(t))]);
       const double x = s.input[0];
       bool& on = tripped_[U(t)];
       auto& pending = pendingSince_[U(t)];
@@ -386,9 +389,7 @@ std::array<std::uint8_t, 3> EncodeMeasureFloatWithHigh(double x, std::uint8_t hi
 
 int MeasureFrameLength(int product, int variant) {
   if (product == 11) return 7;
-  if (variant == 5) return 15;
-  if (variant == 0 || variant == 7 || variant == 8 || variant == 9) return 16;
-  return 9;
+  return TraitsOf(variant).measureTemplate;
 }
 
 std::string EncodeMeasureFrame(const MeasureSample& s, const DeviceIdentity& id, const MemoryBank& memory) {
@@ -397,7 +398,8 @@ std::string EncodeMeasureFrame(const MeasureSample& s, const DeviceIdentity& id,
     for (int i = 0; i < 3; ++i) m[static_cast<std::size_t>(at + i)] = b[static_cast<std::size_t>(i)];
   };
   const int v = id.variant;
-  const bool statusLast = id.product == 12 && (v == 0 || v == 7);
+  const VariantTraits& t = TraitsOf(v);
+  const bool statusLast = id.product == 12 && t.statusAtEnd;
   put(2, EncodeMeasureFloat(s.outputRaw[0]));
   // The older layout's status byte is the first byte of output B: a model
   // with a second output sends that output in full (its status bits mean
@@ -408,7 +410,7 @@ std::string EncodeMeasureFrame(const MeasureSample& s, const DeviceIdentity& id,
     put(5, EncodeMeasureFloatWithHigh(s.outputRaw[1], s.status));
   put(8, EncodeMeasureFloat(s.input[0]));
   double value3 = s.input[0];
-  if (v == 5) value3 = s.input[1];
+  if (t.algebraic) value3 = s.input[1];
   const int code = s.inputCodeA ? *s.inputCodeA : memory[mem::kInputA] & 0x1F;
   // The PLV7100 and PLV7150 send their 10 V and 20 mA inputs in mV and µA.
   if ((v == 0 || v == 8) && (code == 4 || code == 5)) value3 *= 1000.0;

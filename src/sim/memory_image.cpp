@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "config/catalog.h"
 #include "files/safe_file.h"
 #include "link/codecs.h"
 #include "sim/device_types.h"
@@ -127,15 +128,15 @@ void PutRange(MemoryBank& m, int address, const ChannelSetup& c, int decimals) {
 
 std::uint8_t OutputByte(const ChannelSetup& c, int variant, int frequencyDecimals) {
   int b = c.outType & 0x03;
-  b |= (variant == 7 ? frequencyDecimals : c.wires) << 2;
-  if (c.cjcInternal) b |= 0x10;
+  b |= (TraitsOf(variant).frequencyInput ? frequencyDecimals : c.wires) << memoria::kShiftFili;
+  if (c.cjcInternal) b |= memoria::kBitCjcInterno;
   return static_cast<std::uint8_t>(b);
 }
 
 void PutCalibration(MemoryBank& m, int variant) {
   // The constants are the outputs at counts 800 and 3500; the frequency,
   // trip and 4-wire models keep them the other way round.
-  const bool swapped = variant == 0 || variant == 7 || variant == 8 || variant == 9;
+  const bool swapped = TraitsOf(variant).calibrationReversed;
   struct Slot {
     int address, channel;
     bool current;
@@ -153,8 +154,9 @@ void PutStoredDefaults(MemoryBank& m, int variant) {
   for (int code = 0; code < 32; ++code) {
     const int address = mem::kStoredDefaults + 4 * code;
     // Variant 5 keeps its physical scaling in the first part of this area.
-    if (variant == 5 && address <= mem::kPhysicalV5 + 25) continue;
-    if (variant == 7) {
+    const VariantTraits& tr = TraitsOf(variant);
+    if (tr.algebraic && address < mem::kPhysicalV5 + memoria::kLunghezzaBlocco128) continue;
+    if (tr.frequencyInput) {
       // The frequency converter asks for its tables as code 1: 0..1000 Hz.
       if (code == 1) {
         PutWord(m, address, 1000);
@@ -162,7 +164,7 @@ void PutStoredDefaults(MemoryBank& m, int variant) {
       }
       continue;
     }
-    const DeviceInputType& t = InputType(variant == 6 && code == 18 ? 32 : code);
+    const DeviceInputType& t = InputType(tr.res300KAs18 && code == kCodiceDispositivoRes300K ? kCodRes300K : code);
     if (t.name[0] == '\0' || code == 0) continue;
     const double scale = std::pow(10.0, TableDecimals(variant, code));
     PutWord(m, address, std::clamp(std::lround(t.max * scale), -32768L, 32767L));
@@ -175,14 +177,16 @@ void PutStoredDefaults(MemoryBank& m, int variant) {
 MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
   MemoryBank m;
   m.fill(0xFF);
+  using namespace memoria;
   const int v = id.variant;
+  const VariantTraits& t = TraitsOf(v);
   Setup s = SetupFor(v);
   // Lines whose model bits include bit 5 read as doubling (channel B takes
   // channel A's input), and the program writes them so: the factory image
   // holds what such a write leaves.
-  const bool doubling = v >= 2 && v <= 6 && (id.lineBits & 0x20);
+  const bool doubling = t.hasLines && (id.lineBits & kBitDuplicatore);
   if (doubling) s.b = s.a;
-  const int fd = v == 7 ? FrequencyDecimals(s.a.inMax) : 0;
+  const int fd = t.frequencyInput ? FrequencyDecimals(s.a.inMax) : 0;
 
   m[mem::kInputA] = static_cast<std::uint8_t>(s.a.code);
   m[mem::kInputA + 1] = static_cast<std::uint8_t>(s.b.code);
@@ -190,19 +194,19 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
   m[mem::kOptionsA + 2] = 0x00;
   m[mem::kOutputA] = OutputByte(s.a, v, fd);
   m[mem::kOutputA + 2] = OutputByte(s.b, v, fd);
-  if (v >= 2 && v <= 6) {
-    m[mem::kOutputA] = static_cast<std::uint8_t>((m[mem::kOutputA] & ~0x60) | (id.lineBits & 0x60));
+  if (t.hasLines) {
+    m[mem::kOutputA] = static_cast<std::uint8_t>((m[mem::kOutputA] & ~kBitsLinea) | (id.lineBits & kBitsLinea));
     // Bit 5 is also the doubler, which is written to both output bytes.
-    if (doubling) m[mem::kOutputA + 2] |= 0x20;
+    if (doubling) m[mem::kOutputA + 2] |= kBitDuplicatore;
   }
-  m[7] = 0;  // cold-junction offsets, tenths of a degree
-  m[8] = 0;
-  m[9] = 0;  // over-range tolerance 0 %
+  m[kOffsetCjc.At(0)] = 0;  // cold-junction offsets, tenths of a degree
+  m[kOffsetCjc.At(1)] = 0;
+  m[kTolleranze.At(0)] = 0;  // over-range tolerance 0 %
 
-  PutRange(m, mem::kRangeB, s.b, v == 7 ? fd : RangeDecimals(v, s.b.code, m[mem::kOutputA + 2]));
-  PutRange(m, mem::kRangeA, s.a, v == 7 ? fd : RangeDecimals(v, s.a.code, m[mem::kOutputA]));
+  PutRange(m, mem::kRangeB, s.b, t.frequencyInput ? fd : RangeDecimals(v, s.b.code, m[mem::kOutputA + 2]));
+  PutRange(m, mem::kRangeA, s.a, t.frequencyInput ? fd : RangeDecimals(v, s.a.code, m[mem::kOutputA]));
 
-  if (v == 0) {
+  if (t.trips == 1) {
     // Trip A at 800 / 780 degrees, acting on the maximum, 2 s delay. The
     // trip floats share bytes with channel B's range block; the device keeps
     // the trip values there.
@@ -210,8 +214,8 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
     PutFloat(m, mem::kTripsV0 + 3, 780.0);
     m[mem::kTripDelay] = 15;  // 2 s * 7.5
   }
-  if (v == 0 || v == 8 || v == 9) PutWord(m, mem::kResponseDelay, 5);
-  if (v == 7) {
+  if (t.responseDelaySteps > 0) PutWord(m, mem::kResponseDelay, 5);
+  if (t.frequencyInput) {
     // Trip A high at 800 Hz (acting on the maximum), trip B low at 200 Hz
     // (acting on the minimum).
     PutFloat(m, mem::kTripsV7 + 0, 800.0);
@@ -230,17 +234,17 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
   PutCalibration(m, v);
   PutStoredDefaults(m, v);
 
-  if (v == 5) {
+  if (t.algebraic) {
     // Physical scaling of the two-input model: 0..100 and 0..50 units.
-    PutFloat(m, 128, 100.0);  // channel A physical maximum
-    PutFloat(m, 131, 0.0);
-    PutFloat(m, 134, 50.0);   // channel B
-    PutFloat(m, 137, 0.0);
-    PutFloat(m, 140, 100.0);  // channel A physical output maximum
-    PutFloat(m, 143, 0.0);
-    m[146] = 13;               // operator delay: 1 s
-    PutFloat(m, 147, 50.0);   // channel B physical output
-    PutFloat(m, 150, 0.0);
+    PutFloat(m, kFisicoMax.At(0), 100.0);
+    PutFloat(m, kFisicoMin.At(0), 0.0);
+    PutFloat(m, kFisicoMax.At(1), 50.0);
+    PutFloat(m, kFisicoMin.At(1), 0.0);
+    PutFloat(m, kFisicoOutMax.At(0), 100.0);
+    PutFloat(m, kFisicoOutMin.At(0), 0.0);
+    m[kRitardoOperatore.At(0)] = 13;  // operator delay: 1 s
+    PutFloat(m, kFisicoOutMax.At(1), 50.0);
+    PutFloat(m, kFisicoOutMin.At(1), 0.0);
   }
   return m;
 }

@@ -306,7 +306,7 @@ bool MakeConverterConfig(const SimOptions& o, ConverterConfig& out, std::string&
   }
   if (o.dip) {
     c.dip = *o.dip;
-  } else if (id->variant == 7) {
+  } else if (TraitsOf(id->variant).frequencyInput) {
     c.dip = {0, 0, 0x04, 0};  // output 4-20 mA on the frequency converter's third bank
   }
   c.frameRate = o.rate;

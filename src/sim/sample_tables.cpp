@@ -5,18 +5,19 @@
 #include <cmath>
 #include <optional>
 
+#include "config/catalog.h"
 #include "link/codecs.h"
+#include "link/model_traits.h"
 #include "sim/device_types.h"
+#include "switches/campi.h"
 #include "switches/demo.h"
 
 namespace korventa::sim {
 
 SampleCounts SampleCountsFor(int variant) {
-  switch (variant) {
-    case 4: case 5: return {16, 16};
-    case 7: return {63, 1};
-    default: return {63, 15};
-  }
+  const VariantTraits& t = TraitsOf(variant);
+  if (t.samples1 == 0) return {63, 15};
+  return {t.samples1, t.samples2};
 }
 
 namespace {
@@ -30,7 +31,7 @@ long Scaled(double value, int decimals) {
 std::optional<SampleTables> FromWizard(int variant, int code, const SampleCounts& n) {
   static const sw::DatiDemo demo = sw::CostruisciDatiDemo();
   SampleTables t;
-  if (variant == 4 || variant == 5) {
+  if (sw::Campi(12, variant).coppie) {
     // (zero, span) pairs by switch position: 1 to 7 in the first table
     // (its last pair is never picked), 8 to 15 in the second.
     t.span.assign(static_cast<std::size_t>(n.span), 0);
@@ -48,7 +49,7 @@ std::optional<SampleTables> FromWizard(int variant, int code, const SampleCounts
   const auto which = sw::TabellaDispositivo(variant, code);
   if (!which) return std::nullopt;
   const sw::TabellaDemo& w = demo.TabelleDemo[static_cast<std::size_t>(*which)];
-  if (variant == 7) {
+  if (TraitsOf(variant).frequencyInput) {
     // Frequency spans in kHz: the words hold hertz at divider 1000.
     for (double v : w.span) t.span.push_back(std::lround(v * 1000.0));
     t.zero.assign(static_cast<std::size_t>(n.zero), 0);
@@ -71,7 +72,8 @@ SampleTables MakeSampleTables(int variant, int code) {
   // Inputs the wizard has no table for: a rising list of spans from the
   // type's minimum span to its maximum and of zeros from its minimum.
   SampleTables t;
-  const DeviceInputType& type = InputType(variant == 6 && code == 18 ? 32 : code);
+  const bool res300K = TraitsOf(variant).res300KAs18 && code == kCodiceDispositivoRes300K;
+  const DeviceInputType& type = InputType(res300K ? kCodRes300K : code);
   const int d = TableDecimals(variant, code);
   const double lo = type.min;
   const double hi = type.max;

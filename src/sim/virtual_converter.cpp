@@ -185,8 +185,7 @@ void VirtualConverter::Handle(const std::string& frame, Clock::time_point at, st
       break;
     case 'D': {
       const auto& d = config_.dip;
-      const bool longReply = (id.variant == 0 && id.product == 12) || id.variant == 7 || id.variant == 8 ||
-                             id.variant == 9;
+      const bool longReply = LongSwitchReply(id.product, id.variant);
       emit(longReply ? Reply({d[0], d[1], d[2], d[3]}) : Reply({d[0], d[1]}));
       break;
     }

@@ -121,9 +121,9 @@ EsitoTest Forza(Context& c, FrmTest& f, bool a, bool b) {
 }  // namespace
 
 std::array<double, 4> ValoriMisura(const std::array<std::uint8_t, 15>& m) {
-  std::array<double, 4> v{};
-  for (std::size_t i = 0; i < 4; ++i) v[i] = DecodeMeasureFloat(m[3 * i + 2], m[3 * i + 3], m[3 * i + 4]);
-  return v;
+  std::array<double, 4> valori{};
+  for (std::size_t i = 0; i < 4; ++i) valori[i] = DecodeMeasureFloat(m[3 * i + 2], m[3 * i + 3], m[3 * i + 4]);
+  return valori;
 }
 
 std::optional<int> ValoreGrezzo(const std::string& testo) {

@@ -324,8 +324,7 @@ std::vector<int> Link::ReadSamples(int channel) {
 
 std::array<int, 4> Link::ReadDip() {
   std::array<int, 4> result{};
-  const VariantTraits& t = TraitsOf(s_);
-  const bool longReply = t.longSwitchReply && (!t.longSwitchReplyNeedsFamily12 || Family12(s_));
+  const bool longReply = LongSwitchReply(s_.CodProdotto, s_.CodVariante);
   const std::string& templ = longReply ? p::kTemplateDipLong : p::kTemplateDipShort;
   BusyScope busy(*this);
   int tries = 0;

@@ -298,6 +298,11 @@ template <class State>
 bool ProgramOwnsBit6(const State& s) {
   return Family12(s) && TraitsOf(s).programOwnsBit6;
 }
+// "$D" answers with the long reply (four switch bytes).
+constexpr bool LongSwitchReply(int product, int variant) {
+  const VariantTraits& t = TraitsOf(variant);
+  return t.longSwitchReply && (!t.longSwitchReplyNeedsFamily12 || product == kFamily);
+}
 // The response delay word at 28 exists (and its step factor when it does).
 template <class State>
 int ResponseDelaySteps(const State& s) {

@@ -39,7 +39,7 @@ class IdentitaWizard {
   IdentitaWizard(Context& c, int variante = -1) : s_(c.s), prodotto_(c.s.CodProdotto), variante_(c.s.CodVariante) {
     const FrmSwitch& f = c.w.frm_switch;
     if (!f.ModoWizard) return;
-    const int modello = variante >= 0 ? variante : sw::VarianteDemo(f.ModelloDemo);
+    const int modello = KnownVariant(variante) ? variante : sw::VarianteDemo(f.ModelloDemo);
     if (modello < 0) return;
     s_.CodProdotto = 12;
     s_.CodVariante = static_cast<std::uint8_t>(modello);

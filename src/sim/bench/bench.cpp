@@ -378,7 +378,7 @@ SimInstrument* VirtualBench::Instrument(BenchRole role) {
 
 double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChannel& a, int channel) const {
   const int code = a.code;
-  if (ctx.id.variant == 7) {
+  if (TraitsOf(ctx.id.variant).frequencyInput) {
     if (!state_.genOutput) return 0.0;
     const auto error = state_.genFrequencyError.find(state_.genFrequency);
     return state_.genFrequency + (error == state_.genFrequencyError.end() ? 0.0 : error->second);
