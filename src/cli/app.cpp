@@ -1,24 +1,48 @@
 #include "cli/app.h"
 
-#include <fstream>
-#include <iostream>
 #include <sstream>
 
-#include "app/busy.h"
-#include "app/state.h"
-#include "cli/policy_dialogs.h"
+#include "app/command_line.h"
 #include "cli/commands.h"
 #include "cli/session.h"
-#include "link/link.h"
 
 namespace korventa::cli {
 
 namespace {
 
-std::string CommandLines() {
-  std::string lines;
-  for (const auto& c : Commands()) lines += std::string("  ") + c.usage + "\n";
-  return lines;
+// Every command, in the order the help lists them.
+constexpr CommandRegistration kCommands[] = {
+    &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddMeasureCommand,
+};
+
+constexpr const char* kFooter =
+    "Every question the program would ask a person is printed on standard error with the answer given.\n"
+    "Options may also be written --name=value, and may follow the command.\n"
+    "Exit codes: 0 success, 1 usage, 2 communication failure, 3 refused, 4 file error.";
+
+// The options every command shares.
+void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
+  const std::string connection = "Connection", answers = "Answers";
+  auto* port = app.add_option("--port", g.port, "serial port: COM1..COM16 or a device path (/dev/ttyUSB0)")
+                   ->type_name("PORT")
+                   ->group(connection);
+  app.add_option("--simulate", g.simulate, "the built-in simulated device of that model (e.g. PLV7100)")
+      ->type_name("MODEL")
+      ->excludes(port)
+      ->group(connection);
+  app.add_option("--sim-opt", g.simArgs, "option for the simulated device (repeatable)")
+      ->type_name("K=V")
+      ->allow_extra_args(false)
+      ->group(connection);
+  AddNumberOption(app, "--retries", g.retries, 0, 1000,
+                  "answer Retry to a communication error N times, then Cancel (default 2)")
+      ->group(answers);
+  app.add_flag("--yes", g.yes, "answer OK to limit warnings and file questions (default: Cancel, exit 3)")
+      ->group(answers);
+  app.add_option("--lang", g.lang, "language of the texts printed (default it)")
+      ->type_name("it|en")
+      ->check(CLI::IsMember({"it", "en"}).description(""))
+      ->group(answers);
 }
 
 // The transport of commands that never talk to a device: a port that stays closed.
@@ -40,108 +64,58 @@ class NoPort : public Transport {
 
 }  // namespace
 
-std::string Usage() {
-  return "usage: korventa-cli [--port PORT | --simulate MODEL] [options] COMMAND [ARGS]\n"
-         "\n"
-         "Connection:\n"
-         "  --port PORT        serial port: COM1..COM16 or a device path (/dev/ttyUSB0)\n"
-         "  --simulate MODEL   the built-in simulated device of that model (e.g. PLV7100)\n"
-         "  --sim-opt K=V      option for the simulated device (repeatable)\n"
-         "  --retries N        answer Retry to a communication error N times, then Cancel (default 2)\n"
-         "  --yes              answer OK to limit warnings and file questions (default: Cancel, exit 3)\n"
-         "  --lang it|en       language of the texts printed (default it)\n"
-         "\n"
-         "Commands:\n" +
-         CommandLines() +
-         "\n"
-         "Exit codes: 0 success, 1 usage, 2 communication failure, 3 refused, 4 file error.\n";
+CLI::App& CommandTable::Add(const std::string& name, const std::string& description, Device device, CommandRun run) {
+  CLI::App* sub = app_.add_subcommand(name, description);
+  entries_.push_back({sub, device, std::move(run)});
+  return *sub;
 }
 
-namespace {
-
-struct Parsed {
-  GlobalOptions global;
-  std::string command;
-  std::vector<std::string> rest;
-};
-
-// Returns an error text, empty on success.
-std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
-  std::size_t i = 0;
-  auto value = [&](const std::string& name, std::string& out) -> std::string {
-    if (i + 1 >= args.size()) return name + " needs a value";
-    out = args[++i];
-    return {};
-  };
-  for (; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string e;
-    if (a == "--yes") {
-      p.global.yes = true;
-    } else if (a == "--port") {
-      e = value(a, p.global.port);
-    } else if (a == "--simulate") {
-      e = value(a, p.global.simulate);
-    } else if (a == "--sim-opt") {
-      std::string v;
-      e = value(a, v);
-      p.global.simArgs.push_back(v);
-    } else if (a == "--retries") {
-      std::string v;
-      e = value(a, v);
-      if (e.empty() && !ParseInt(v, 0, 1000, p.global.retries)) e = "--retries takes a number from 0 to 1000";
-    } else if (a == "--lang") {
-      e = value(a, p.global.lang);
-      if (e.empty() && p.global.lang != "it" && p.global.lang != "en") e = "--lang takes it or en";
-    } else if (!a.empty() && a[0] == '-' && p.command.empty()) {
-      e = "unknown option " + a;
-    } else if (p.command.empty()) {
-      p.command = a;
-    } else {
-      p.rest.push_back(a);
-    }
-    if (!e.empty()) return e;
-  }
-  if (p.command.empty()) return "no command given";
-  if (!p.global.port.empty() && !p.global.simulate.empty()) return "--port and --simulate exclude each other";
-  return {};
+const CommandTable::Entry* CommandTable::Chosen() const {
+  for (const auto& e : entries_)
+    if (e.app->parsed()) return &e;
+  return nullptr;
 }
-
-}  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, TransportFactory factory) {
-  Parsed p;
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << Usage();
-    return kExitOk;
-  }
-  if (std::string e = ParseArgs(args, p); !e.empty()) {
-    err << "korventa-cli: " << e << "\n\n" << Usage();
-    return kExitUsage;
-  }
-  const Command* command = nullptr;
-  for (const auto& c : Commands())
-    if (p.command == c.name) command = &c;
-  if (!command) {
-    err << "korventa-cli: unknown command " << p.command << "\n\n" << Usage();
-    return kExitUsage;
-  }
-  if (command->needsDevice && p.global.port.empty() && p.global.simulate.empty()) {
-    err << "korventa-cli: " << p.command << ": name a device with --port PORT or --simulate MODEL\n";
-    return kExitUsage;
-  }
+  GlobalOptions global;
+  CLI::App app("Configures KORVENTA signal converters over a serial port.", "korventa-cli");
+  StyleCommandLine(app, kFooter);
+  app.require_subcommand(1);
+  app.fallthrough();
+  AddGlobalOptions(app, global);
+  CommandTable table(app);
+  for (CommandRegistration add : kCommands) add(table);
+
   std::string error;
-  auto transport = command->needsDevice ? factory(p.global, error) : std::make_unique<NoPort>();
+  switch (ParseCommandLine(app, args.size() == 1 && args[0] == "help" ? std::vector<std::string>{"--help"} : args,
+                           error)) {
+    case CommandLine::Help:
+      out << HelpText(app);
+      return kExitOk;
+    case CommandLine::Error:
+      if (!app.remaining().empty() && !table.Chosen()) error = "unknown command " + app.remaining().front();
+      err << "korventa-cli: " << error << "\nTry korventa-cli --help.\n";
+      return kExitUsage;
+    case CommandLine::Run:
+      break;
+  }
+  const CommandTable::Entry* command = table.Chosen();
+  const bool needsDevice = command->device == Device::Needed;
+  if (needsDevice && global.port.empty() && global.simulate.empty()) {
+    err << "korventa-cli: " << command->app->get_name() << ": name a device with --port PORT or --simulate MODEL\n";
+    return kExitUsage;
+  }
+  auto transport = needsDevice ? factory(global, error) : std::make_unique<NoPort>();
   if (!transport) {
     err << "korventa-cli: " << error << '\n';
-    return p.global.simulate.empty() ? kExitComm : kExitUsage;
+    return global.simulate.empty() ? kExitComm : kExitUsage;
   }
-  Session s(p.global, *transport, err);
-  if (command->needsDevice && !s.Open(error)) {
+  Session s(global, *transport, err);
+  if (needsDevice && !s.Open(error)) {
     err << "korventa-cli: " << error << '\n';
     return kExitComm;
   }
-  int rc = command->run(s, p.rest, out, err);
+  int rc = command->run(s, out, err);
   s.link.ClosePort();
   if (rc == kExitOk && s.dialogs.Refused()) rc = kExitRefused;
   return rc;

@@ -1,80 +1,52 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "cli/commands.h"
 
 namespace korventa::cli {
 
-bool ParseInt(const std::string& s, int lo, int hi, int& out) {
-  if (s.empty() || s.size() > 9) return false;
-  long v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v < lo || v > hi) return false;
-  out = static_cast<int>(v);
-  return true;
-}
+namespace {
 
-const std::vector<Command>& Commands() {
-  static const std::vector<Command> commands = {
-      {"identify", &CmdIdentify, true, "identify                         identify the connected device and its model"},
-      {"read", &CmdRead, true,
-       "read [--json] [--save FILE.DST]  read the configuration as the main window's read does and print it\n"
-       "                                   (--json: device, form values with visibility, memory bytes;\n"
-       "                                   --save: also store it in a configuration file)"},
-      {"dump", &CmdDump, true, "dump [--bank N] [--out FILE]     the 256 bytes of a memory bank, one line per address"},
-      {"show", &CmdShow, false, "show FILE.DST [--json]           the fields of a configuration file (no device needed)"},
-      {"write", &CmdWrite, true,
-       "write (FILE.DST | --form FILE.json) [--yes] [--verify]\n"
-       "                                   read the device, then write the file's or the edited form's\n"
-       "                                   configuration; --verify reads every written address back"},
-      {"measure", &CmdMeasure, true,
-       "measure [--count N] [--csv]      live measurement: each reading's output and input in engineering\n"
-       "                                   units (--csv: the rows of the measurement window's recording),\n"
-       "                                   until N readings or Ctrl-C"},
-  };
-  return commands;
-}
-
-int CmdDump(Session& s, const Args& rest, std::ostream& out, std::ostream& err) {
+struct DumpOptions {
   int bank = 0;
   std::string outFile;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == "--bank" && i + 1 < rest.size()) {
-      if (!ParseInt(rest[++i], 0, 255, bank)) {
-        err << "korventa-cli: --bank takes a number from 0 to 255\n";
-        return kExitUsage;
-      }
-    } else if (rest[i] == "--out" && i + 1 < rest.size()) {
-      outFile = rest[++i];
-    } else {
-      err << "korventa-cli: dump: unexpected argument " << rest[i] << '\n';
-      return kExitUsage;
-    }
-  }
-  auto bytes = s.link.ReadBytes(bank, 0, 256);
+};
+
+int Dump(Session& s, const DumpOptions& o, std::ostream& out, std::ostream& err) {
+  auto bytes = s.link.ReadBytes(o.bank, 0, 256);
   if (s.state.ErroreCom) {
     // A port that vanished ends the read without a question: this line is
     // then all that says why nothing was listed.
-    err << "korventa-cli: dump: bank " << bank << " could not be read\n";
+    err << "korventa-cli: dump: bank " << o.bank << " could not be read\n";
     return kExitComm;
   }
   std::ostringstream text;
   for (int a = 0; a < 256; ++a) text << a << '\t' << int(bytes[static_cast<std::size_t>(a)]) << '\n';
-  if (outFile.empty()) {
+  if (o.outFile.empty()) {
     out << text.str();
     return kExitOk;
   }
-  std::ofstream f(outFile, std::ios::binary | std::ios::trunc);
+  std::ofstream f(o.outFile, std::ios::binary | std::ios::trunc);
   f << text.str();
   f.close();
   if (!f) {
-    err << "korventa-cli: cannot write " << outFile << '\n';
+    err << "korventa-cli: cannot write " << o.outFile << '\n';
     return kExitFile;
   }
   return kExitOk;
+}
+
+}  // namespace
+
+void AddDumpCommand(CommandTable& table) {
+  auto o = std::make_shared<DumpOptions>();
+  CLI::App& c = table.Add("dump", "the 256 bytes of a memory bank, one line per address: the address, a tab, the value",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Dump(s, *o, out, err);
+                          });
+  AddNumberOption(c, "--bank", o->bank, 0, 255, "the memory bank (default 0)");
+  c.add_option("--out", o->outFile, "write the lines to FILE instead of standard output")->type_name("FILE");
 }
 
 }  // namespace korventa::cli

@@ -39,7 +39,7 @@ int LoadForm(Session& s, const std::string& path, std::ostream& err) {
     err << "korventa-cli: write: " << path << ": " << pe.Message() << '\n';
     return kExitFile;
   }
-  const json::Value* form = doc->Find("form");
+  const json::Value* form = json::Find(*doc, "form");
   if (!form) form = &*doc;
   if (!FormFromJson(*form, s.windows.frm_program, error)) {
     err << "korventa-cli: write: " << path << ": " << error << '\n';
@@ -83,51 +83,30 @@ int Verify(Session& s, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
-}  // namespace
-
-int CmdShow(Session&, const Args& args, std::ostream& out, std::ostream& err) {
+struct ShowOptions {
   std::string path;
   bool json = false;
-  for (const auto& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (path.empty() && !(a.size() > 1 && a[0] == '-')) {
-      path = a;
-    } else {
-      err << "korventa-cli: show: unexpected argument " << a << '\n';
-      return kExitUsage;
-    }
-  }
-  if (path.empty()) {
-    err << "korventa-cli: show: name a .DST file\n";
-    return kExitUsage;
-  }
+};
+
+int Show(const ShowOptions& o, std::ostream& out, std::ostream& err) {
   std::string error;
-  const auto record = LoadDstFile(path, error);
+  const auto record = LoadDstFile(o.path, error);
   if (!record) {
     err << "korventa-cli: show: " << error << '\n';
     return kExitFile;
   }
-  out << DescribeDst(*record, json);
+  out << DescribeDst(*record, o.json);
   return kExitOk;
 }
 
-int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+struct WriteOptions {
   std::string dst, form;
   bool verify = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--verify") {
-      verify = true;
-    } else if (a == "--form" && i + 1 < args.size()) {
-      form = args[++i];
-    } else if (dst.empty() && !(a.size() > 1 && a[0] == '-')) {
-      dst = a;
-    } else {
-      err << "korventa-cli: write: unexpected argument " << a << '\n';
-      return kExitUsage;
-    }
-  }
+};
+
+int Write(Session& s, const WriteOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& dst = o.dst;
+  const std::string& form = o.form;
   if (dst.empty() == form.empty()) {
     err << "korventa-cli: write: name either a .DST file or --form FILE.json\n";
     return kExitUsage;
@@ -189,7 +168,31 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
       return kExitComm;
   }
   out << "written: " << s.state.BufIndirizzi.size() << " bytes\n";
-  return verify ? Verify(s, out, err) : kExitOk;
+  return o.verify ? Verify(s, out, err) : kExitOk;
+}
+
+}  // namespace
+
+void AddShowCommand(CommandTable& table) {
+  auto o = std::make_shared<ShowOptions>();
+  CLI::App& c = table.Add("show", "the fields of a .DST configuration file (no device needed)", Device::NotNeeded,
+                          [o](Session&, std::ostream& out, std::ostream& err) { return Show(*o, out, err); });
+  c.add_option("file", o->path, "the .DST file")->type_name("FILE.DST")->required();
+  c.add_flag("--json", o->json, "print the fields as JSON");
+}
+
+void AddWriteCommand(CommandTable& table) {
+  auto o = std::make_shared<WriteOptions>();
+  CLI::App& c = table.Add("write",
+                          "read the device, then write a .DST file's or an edited form's configuration to it",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Write(s, *o, out, err);
+                          });
+  auto* file = c.add_option("file", o->dst, "the .DST file to write")->type_name("FILE.DST");
+  c.add_option("--form", o->form, "a form document as read --json prints it, edited")
+      ->type_name("FILE.json")
+      ->excludes(file);
+  c.add_flag("--verify", o->verify, "read every written address back and list each difference");
 }
 
 }  // namespace korventa::cli
