@@ -143,6 +143,10 @@ void DescribeSimOptions(CLI::App& app, SimOptions& o) {
   app.add_flag_callback("--stdin-exit", [&o] { o.stdinExit = true; }, "stop when standard input reaches end of file")
       ->disable_flag_override()
       ->group(other);
+  app.add_option("--trace", o.traceFile,
+                 "(in-process ports only) write every byte sent and received to FILE, without timing")
+      ->type_name("FILE")
+      ->group(other);
   app.add_flag_callback("--real-time", [&o] { o.clock = ClockMode::RealTime; },
                         "(in-process ports only) run on the real clock instead of a virtual one")
       ->disable_flag_override()
@@ -249,7 +253,12 @@ bool MakeConverterConfig(const SimOptions& o, ConverterConfig& out, std::string&
 std::unique_ptr<SimTransport> MakeSimTransport(const SimOptions& options, std::string& error) {
   ConverterConfig config;
   if (!MakeConverterConfig(options, config, error)) return nullptr;
-  return std::make_unique<SimTransport>(std::move(config), options.faults, options.baud, options.clock);
+  auto port = std::make_unique<SimTransport>(std::move(config), options.faults, options.baud, options.clock);
+  if (!options.traceFile.empty() && !port->TraceTo(options.traceFile)) {
+    error = "cannot write the trace file " + options.traceFile;
+    return nullptr;
+  }
+  return port;
 }
 
 }  // namespace korventa::sim

@@ -33,6 +33,7 @@ struct SimOptions {
   FaultOptions faults;
   ClockMode clock = ClockMode::Virtual;  // in-process transport only
   bool stdinExit = false;               // korventa-sim: stop when stdin reaches end of file
+  std::string traceFile;                // in-process ports: every byte on the line, see SimTransport::TraceTo
   bool help = false;
   std::shared_ptr<MeasureModel> measureModel;  // replaces the signal model when set
   std::function<void(const std::string&)> log;
