@@ -13,6 +13,7 @@ namespace {
 // Every command, in the order the help lists them.
 constexpr CommandRegistration kCommands[] = {
     &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddMeasureCommand,
+    &AddBenchCommand,
 };
 
 constexpr const char* kFooter =
@@ -37,6 +38,12 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
   AddNumberOption(app, "--retries", g.retries, 0, 1000,
                   "answer Retry to a communication error N times, then Cancel (default 2)")
       ->group(answers);
+  app.add_option("--instrument", g.instruments,
+                 "how the bench command reaches an instrument (repeatable): ROLE supply, switch, mult, mult1, cal "
+                 "or usb; SELECTOR Com1..Com8, Usb1..Usb4, Manuale, a device path or an instrument resource")
+      ->type_name("ROLE=SELECTOR")
+      ->allow_extra_args(false)
+      ->group(connection);
   app.add_flag("--yes", g.yes, "answer OK to limit warnings and file questions (default: Cancel, exit 3)")
       ->group(answers);
   app.add_option("--lang", g.lang, "language of the texts printed (default it)")

@@ -20,6 +20,7 @@ struct GlobalOptions {
   int retries = 2;       // --retries
   std::string lang = "it";  // --lang it|en
   bool yes = false;         // --yes: OK to every OK/Cancel question (also after the command)
+  std::vector<std::string> instruments;  // --instrument ROLE=SELECTOR, for the bench command
 };
 
 // Makes the transport the options name (a real port, or the built-in

@@ -52,5 +52,6 @@ void AddDumpCommand(CommandTable& table);
 void AddShowCommand(CommandTable& table);
 void AddWriteCommand(CommandTable& table);
 void AddMeasureCommand(CommandTable& table);
+void AddBenchCommand(CommandTable& table);
 
 }  // namespace korventa::cli

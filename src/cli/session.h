@@ -16,7 +16,8 @@ namespace korventa::cli {
 
 struct Session {
   Session(const GlobalOptions& options, Transport& t, std::ostream& err)
-      : dialogs(Policy{options.retries, options.yes}, err), link(state, t, dialogs, busy), port(options.port) {
+      : options(options), dialogs(Policy{options.retries, options.yes}, err), link(state, t, dialogs, busy),
+        port(options.port) {
     state.Lingua = options.lang == "en" ? 1 : 0;
     state.OffLingua = 300 * state.Lingua;
   }
@@ -28,6 +29,7 @@ struct Session {
 
   Context ctx() { return Context{state, windows, link, dialogs}; }
 
+  GlobalOptions options;
   ProgramState state;
   PolicyDialogs dialogs;
   BusyObserver busy;

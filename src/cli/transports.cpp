@@ -33,7 +33,7 @@ std::unique_ptr<Transport> DefaultTransport(const GlobalOptions& options, std::s
     return SimulatedTransport(options, false, error);
   }
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
-  return std::make_unique<qt::SerialTransport>(qt::WaitMode::Blocking);
+  return qt::SerialPortFactory(qt::WaitMode::Blocking).MakePort(options.port, kDeviceLine);
 #else
   error = "this build has no serial port support; use --simulate MODEL";
   return nullptr;

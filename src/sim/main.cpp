@@ -2,9 +2,11 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "sim/bench/bench_server.h"
 #include "sim/options.h"
 #include "sim/pty_server.h"
 
@@ -53,17 +55,40 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   const DeviceIdentity id = config.identity;
+  // The bench is wired to the converter through its measurement model.
+  std::unique_ptr<VirtualBench> bench;
+  if (options.bench) {
+    BenchOptions benchOptions;
+    benchOptions.seed = options.unit;
+    bench = std::make_unique<VirtualBench>(id, benchOptions);
+    config.model = bench->Model();
+  }
   PtyServer server(std::move(config), options.faults, options.baud);
   if (!server.Open(error)) {
     std::fprintf(stderr, "korventa-sim: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%s\n", server.SlavePath().c_str());
+  std::unique_ptr<BenchServer> instruments;
+  PtyServer::RunOptions run;
+  if (bench) {
+    bench->Attach(server.Converter());
+    instruments = std::make_unique<BenchServer>(*bench);
+    if (!instruments->Open(options.benchPort, error)) {
+      std::fprintf(stderr, "korventa-sim: %s\n", error.c_str());
+      return 1;
+    }
+    run.watch = [&](std::vector<pollfd>& fds) { instruments->Watch(fds); };
+    run.serve = [&](const std::vector<pollfd>& ready) { instruments->Serve(ready); };
+    std::printf("eut %s\n", server.SlavePath().c_str());
+    for (const auto& [role, path] : instruments->Paths()) std::printf("%s %s\n", BenchRoleName(role), path.c_str());
+    std::printf("gen-tcp TCPIP0::127.0.0.1::%d::SOCKET\n", instruments->TcpPort());
+  } else {
+    std::printf("%s\n", server.SlavePath().c_str());
+  }
   std::fflush(stdout);
   std::fprintf(stderr, "korventa-sim: %s (family %d, variant %d, firmware %d) on %s\n", id.model.c_str(),
                id.product, id.variant, id.firmware, server.SlavePath().c_str());
 
-  PtyServer::RunOptions run;
   run.stopOnStdinEof = options.stdinExit;
   run.waitMask = &waitMask;
   return server.Run(run);

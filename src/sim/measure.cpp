@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/device_types.h"
+#include "switches/campi.h"
 #include "sim/sample_tables.h"
 
 namespace korventa::sim {
@@ -65,8 +66,7 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
                            int ch, int code) {
   const int v = id.variant;
   const bool f12 = id.product == 12;
-  const int d0 = dip[0], d1 = dip[1], d2 = dip[2];
-  const int bank = ch == 0 ? d0 : d1;
+  const int bank = ch == 0 ? dip[0] : dip[1];
   ActiveChannel a;
   // The 4-wire model's switches pick the input type only: span and zero
   // stay those of its memory, as the program keeps them.
@@ -76,73 +76,49 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
     a.inMax = mem.inMax;
   }
   a.fromSwitches = true;
-  if (f12) {
-    if (v == 3 || v == 6) code += 15;
-    if (v == 6 && code == 18) code = 32;
-    if (v == 7) code = 33;
-    if (v == 4 || v == 5) code = (bank & 0x08) ? 4 : 5;
-  }
+  const sw::CampiFamiglia& fields = sw::Campi(12, v);
+  const sw::Banchi banks{dip[0], dip[1], dip[2]};
+  code = sw::CodiceDispositivo(id.product, v, code, bank);
   a.code = code;
-  a.decimals = v == 7 ? (d1 & 0xC0) / 64 : InputType(code).decimals;
+  a.decimals = fields.divisore.Presente() ? sw::Leggi(banks, fields.divisore) : InputType(code).decimals;
   const int askCode = v == 7 ? 1 : (v == 6 && code == 32 ? 18 : code);
 
   // Position 0 of the switches that pick the span and the zero stands for
   // the two stored words.
-  bool storedSpan = false, storedZero = false;
-  if (In(v, {1, 2, 3, 6})) {
-    storedSpan = storedZero = (d0 & 0xF0) == 0;
-  } else if (In(v, {4, 5})) {
-    storedSpan = storedZero = (bank & 0x0F) == 0;
-  } else if (v == 0) {
-    storedSpan = (d1 & 0xFC) == 0;
-    storedZero = (d2 & 0x0F) == 0;
-  } else if (v == 8) {
-    storedSpan = storedZero = (d0 & 0xF0) == 0 && (d1 & 0x01) == 0;
-  }
+  const sw::Predefiniti stored = sw::ValoriPredefiniti(v, banks, ch);
 
-  if (!(storedSpan && storedZero)) {
+  if (!(stored.span && stored.zero)) {
     if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) a.decimals = 1;
     const std::vector<double> t = TableList(id, m, askCode);
-    if (In(v, {1, 2, 3, 6})) {
-      if (auto x = Entry(t, d1 & 0x3F)) a.inMax = *x / P10(a.decimals);
-      if (auto x = Entry(t, 64 + (d0 & 0xF0) / 16)) a.inMin = *x / P10(a.decimals);
-    } else if (In(v, {4, 5})) {
-      int k = 2 * (bank & 0x0F);
-      if (k >= 16) k += 3;
-      if (auto x = Entry(t, k)) a.inMax = *x / P10(a.decimals);
-      if (auto x = Entry(t, k - 1)) a.inMin = *x / P10(a.decimals);
-    } else if (In(v, {0, 7, 8})) {
+    const auto index = sw::IndiciCampioni(v, banks, ch);
+    if (index && !fields.scalaTabelle) {
+      if (auto x = Entry(t, index->span)) a.inMax = *x / P10(a.decimals);
+      if (auto x = Entry(t, index->zero)) a.inMin = *x / P10(a.decimals);
+    } else if (index) {
       // Millivolt tables with one decimal, the 10 V table with one decimal
       // less than the type; the stored word at a table's head with one more.
       const double p = P10((v == 0 || v == 8) && (code == 1 || code == 2) ? 1 : a.decimals);
-      auto value = [&](int index, int field) -> std::optional<double> {
-        auto x = Entry(t, index);
+      auto value = [&](int at, int field) -> std::optional<double> {
+        auto x = Entry(t, at);
         if (!x) return std::nullopt;
         double r = *x / p;
         if (code == 4) r *= 10;
         if (field == 0) r /= 10;
         return r;
       };
-      if (!storedSpan) {
-        const int field = v == 7 ? (d1 & 0x3F) : (d1 & 0xFC) / 4;
-        if (auto x = value(field, field)) a.inMax = *x;
-      }
-      if (!storedZero) {
-        std::optional<double> x;
-        if (v == 0) x = value(64 + (d2 & 0x0F), d2 & 0x0F);
-        if (v == 7) x = value(65, 1);
-        if (v == 8) x = value(64 + (d0 & 0xF0) / 16, (d0 & 0xF0) / 16);
-        if (x) a.inMin = *x;
-      }
+      if (!stored.span)
+        if (auto x = value(index->span, index->campoSpan)) a.inMax = *x;
+      if (!stored.zero)
+        if (auto x = value(index->zero, index->campoZero)) a.inMin = *x;
     }
   }
-  if (storedSpan || storedZero) {
-    const int address = 4 * askCode + mem::kStoredDefaults;
+  if (stored.span || stored.zero) {
+    const int address = sw::IndirizzoPredefinito(askCode);
     if (address >= 0 && address + 4 <= 256) {
       const bool sgn = WordsSigned(v);
       const double p = P10(a.decimals);
-      if (storedSpan) a.inMax = static_cast<double>(GetWord(m, address, sgn)) / p;
-      if (storedZero) a.inMin = static_cast<double>(GetWord(m, address + 2, sgn)) / p;
+      if (stored.span) a.inMax = static_cast<double>(GetWord(m, address, sgn)) / p;
+      if (stored.zero) a.inMin = static_cast<double>(GetWord(m, address + 2, sgn)) / p;
       if (v == 6 && code == 32) {
         a.inMax /= 10;
         a.inMin /= 10;
@@ -151,21 +127,14 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
   }
 
   a.outputType = m[U(mem::kOutputA + 2 * ch)] & 0x03;
-  if (In(v, {4, 5})) {
-    a.outputType = (bank & 0xE0) / 32;
-    a.extendedOutput = true;
-  } else if (In(v, {2, 3, 6})) {
-    a.outputType = (d1 & 0xC0) / 64;
-  } else if (In(v, {0, 1})) {
-    a.outputType = ch == 0 ? (d0 & 0xC0) / 64 : d1 & 0x03;
-  } else if (v == 7) {
-    a.outputType = (d2 & 0x0C) / 4;
-  }
+  const sw::Campo output = sw::CampoUscita(fields, ch);
+  if (output.Presente()) a.outputType = sw::Leggi(banks, output);
+  a.extendedOutput = fields.coppie;
   const OutputRange r = OutputOf(a.outputType, a.extendedOutput);
   a.outMin = r.min;
   a.outMax = r.max;
   // The option switch of the two-output models reverses the output.
-  if (a.extendedOutput && (bank & 0x10)) std::swap(a.outMin, a.outMax);
+  if (a.extendedOutput && sw::Leggi(banks, fields.opzione[U(ch)])) std::swap(a.outMin, a.outMax);
   a.function = 0;
   a.current = a.outputType <= 1;
   return a;
@@ -293,18 +262,12 @@ bool ParseSignal(std::string_view text, Signal& out, std::string& error) {
 std::array<ActiveChannel, 2> ActiveChannels(const DeviceIdentity& id, const MemoryBank& m,
                                             const std::array<std::uint8_t, 4>& dip) {
   const int v = id.variant;
-  const int d0 = dip[0], d1 = dip[1];
-  // The input code the switches select; 0 means "set up by memory".
-  int code = 0;
-  switch (v) {
-    case 0: case 1: code = d0 & 0x1F; break;
-    case 2: case 3: case 4: case 5: case 6: code = d0 & 0x0F; break;
-    case 7: code = d1; break;
-    case 8: case 9: code = (d0 & 0x0F) + ((d1 & 0x01) ? 0x10 : 0); break;
-    default: break;
-  }
+  const sw::Banchi banks{dip[0], dip[1], dip[2]};
+  // The input code the switches select; 0 means "set up by memory". Only
+  // variant 5 reads channel B's own bank.
+  const int code = sw::CodiceGrezzo(v, banks, 0);
   std::array<int, 2> codes{code, code};
-  if (v == 5) codes = {d0 & 0x0F, d1 & 0x0F};
+  if (v == 5) codes = {code, sw::CodiceGrezzo(v, banks, 1)};
   std::array<ActiveChannel, 2> out{};
   for (int ch = 0; ch < 2; ++ch)
     out[U(ch)] = codes[U(ch)] != 0 ? FromSwitches(id, m, dip, ch, codes[U(ch)]) : FromMemory(id, m, ch);

@@ -140,6 +140,15 @@ void DescribeSimOptions(CLI::App& app, SimOptions& o) {
       ->type_name("N")
       ->group(faults);
 
+  app.add_flag("--bench", o.bench,
+               "also start the bench instruments (calibrator, two multimeters, relay unit, power supply, "
+               "function generator), each on its own terminal, wired to the converter; prints one line per role "
+               "with its path")
+      ->disable_flag_override()
+      ->group("Bench");
+  number("--bench-port", o.benchPort, 0, 65535,
+         "TCP port of the function generator on 127.0.0.1 (default: any free port)", "Bench");
+  number("--unit", o.unit, 0, 2000000000, "which simulated unit: seeds its analogue errors (default 1)", "Bench");
   app.add_flag_callback("--stdin-exit", [&o] { o.stdinExit = true; }, "stop when standard input reaches end of file")
       ->disable_flag_override()
       ->group(other);
@@ -177,7 +186,7 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
 }
 
 bool ParseSimOptionString(std::string_view text, SimOptions& out, std::string& error) {
-  static constexpr std::string_view kFlags[] = {"split", "real-time", "stdin-exit", "help"};
+  static constexpr std::string_view kFlags[] = {"split", "real-time", "stdin-exit", "bench", "help"};
   std::vector<std::string> args;
   std::size_t from = 0;
   while (from <= text.size()) {

@@ -34,6 +34,9 @@ struct SimOptions {
   ClockMode clock = ClockMode::Virtual;  // in-process transport only
   bool stdinExit = false;               // korventa-sim: stop when stdin reaches end of file
   std::string traceFile;                // in-process ports: every byte on the line, see SimTransport::TraceTo
+  bool bench = false;                   // korventa-sim: the bench instruments too
+  int benchPort = 0;                    // TCP port of the function generator (0: any)
+  unsigned unit = 1;                    // seed of the unit's analogue errors
   bool help = false;
   std::shared_ptr<MeasureModel> measureModel;  // replaces the signal model when set
   std::function<void(const std::string&)> log;

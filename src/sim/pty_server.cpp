@@ -30,6 +30,46 @@ std::string Reason(const char* what) { return std::string(what) + ": " + std::st
 
 }  // namespace
 
+bool OpenRawPty(int& master, int& slave, std::string& path, std::string& error) {
+  master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0) {
+    error = Reason("posix_openpt");
+    return false;
+  }
+  SetCloseOnExec(master);
+  if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+    error = Reason("grantpt/unlockpt");
+    return false;
+  }
+  char name[256] = {};
+  if (::ptsname_r(master, name, sizeof name) != 0) {
+    error = Reason("ptsname_r");
+    return false;
+  }
+  path = name;
+  // Our own descriptor of the slave: without it the master reads EIO and
+  // sees a hang-up whenever the client closes the port.
+  slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave < 0) {
+    error = Reason(name);
+    return false;
+  }
+  termios tio{};
+  if (::tcgetattr(slave, &tio) != 0) {
+    error = Reason("tcgetattr");
+    return false;
+  }
+  // Raw: no CR/LF translation, no echo, no line editing, 8 data bits.
+  ::cfmakeraw(&tio);
+  ::cfsetispeed(&tio, B9600);
+  ::cfsetospeed(&tio, B9600);
+  if (::tcsetattr(slave, TCSANOW, &tio) != 0) {
+    error = Reason("tcsetattr");
+    return false;
+  }
+  return true;
+}
+
 PtyServer::PtyServer(ConverterConfig device, const FaultOptions& faults, int baud)
     : device_(std::move(device)), line_(device_, faults, baud) {}
 
@@ -56,44 +96,7 @@ bool PtyServer::Open(std::string& error) {
     SetCloseOnExec(fd);
     SetFlags(fd, O_NONBLOCK);
   }
-  master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0) {
-    error = Reason("posix_openpt");
-    return false;
-  }
-  SetCloseOnExec(master_);
-  if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-    error = Reason("grantpt/unlockpt");
-    ClosePty();
-    return false;
-  }
-  char name[256] = {};
-  if (::ptsname_r(master_, name, sizeof name) != 0) {
-    error = Reason("ptsname_r");
-    ClosePty();
-    return false;
-  }
-  slavePath_ = name;
-  // Our own descriptor of the slave: without it the master reads EIO and
-  // sees a hang-up whenever the client closes the port.
-  slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (slave_ < 0) {
-    error = Reason(name);
-    ClosePty();
-    return false;
-  }
-  termios tio{};
-  if (::tcgetattr(slave_, &tio) != 0) {
-    error = Reason("tcgetattr");
-    ClosePty();
-    return false;
-  }
-  // Raw: no CR/LF translation, no echo, no line editing, 8 data bits.
-  ::cfmakeraw(&tio);
-  ::cfsetispeed(&tio, B9600);
-  ::cfsetospeed(&tio, B9600);
-  if (::tcsetattr(slave_, TCSANOW, &tio) != 0) {
-    error = Reason("tcsetattr");
+  if (!OpenRawPty(master_, slave_, slavePath_, error)) {
     ClosePty();
     return false;
   }
@@ -143,7 +146,7 @@ int PtyServer::Run(const RunOptions& options) {
       }
     }
 
-    pollfd fds[3];
+    std::vector<pollfd> fds(3);
     nfds_t count = 0;
     fds[count++] = {stopPipe_[0], POLLIN, 0};
     const int masterIndex = master_ >= 0 ? static_cast<int>(count) : -1;
@@ -160,7 +163,9 @@ int PtyServer::Run(const RunOptions& options) {
       timeout.tv_nsec = static_cast<long>(ns % 1000000000);
       timeoutPtr = &timeout;
     }
-    const int ready = ::ppoll(fds, count, timeoutPtr, options.waitMask);
+    fds.resize(count);
+    if (options.watch) options.watch(fds);
+    const int ready = ::ppoll(fds.data(), fds.size(), timeoutPtr, options.waitMask);
     if (ready < 0) {
       if (errno == EINTR) {
         if (options.waitMask) return 0;  // one of the accepted signals
@@ -171,6 +176,7 @@ int PtyServer::Run(const RunOptions& options) {
     }
     if (ready == 0) continue;
     if (fds[0].revents) return 0;
+    if (options.serve && fds.size() > count) options.serve({fds.begin() + static_cast<long>(count), fds.end()});
     if (stdinIndex >= 0 && fds[stdinIndex].revents) {
       const ssize_t n = ::read(STDIN_FILENO, buffer.data(), buffer.size());
       if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) return 0;

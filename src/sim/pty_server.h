@@ -2,16 +2,25 @@
 // opens a serial port (the desktop program included) can talk to it.
 #pragma once
 
+#include <poll.h>
 #include <signal.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sim/line.h"
 #include "sim/options.h"
 #include "sim/virtual_converter.h"
 
 namespace korventa::sim {
+
+// Creates a pseudo-terminal in raw mode (no CR translation, no echo, 8 data
+// bits) and a descriptor of its slave side, kept open so that the master
+// never sees a hang-up when a client closes and reopens the port. On failure
+// the caller closes whichever descriptor is not -1.
+bool OpenRawPty(int& master, int& slave, std::string& path, std::string& error);
 
 class PtyServer {
  public:
@@ -32,6 +41,11 @@ class PtyServer {
     // Signals to accept while waiting (they are expected to be blocked
     // otherwise and to have a handler): any of them ends Run. May be null.
     const sigset_t* waitMask = nullptr;
+    // Other descriptors served by the same loop (the simulated bench
+    // instruments): watch adds them before each wait, serve handles what
+    // the wait found (the entries watch added, in its order).
+    std::function<void(std::vector<pollfd>&)> watch;
+    std::function<void(const std::vector<pollfd>&)> serve;
   };
   // Serves the client until Stop(), an accepted signal or (when asked) the
   // end of standard input. Returns 0, or 1 after an unexpected error.

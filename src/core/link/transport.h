@@ -31,8 +31,9 @@ class Transport {
 
   virtual void SetPort(const std::string& name) = 0;
   virtual std::string Port() const = 0;
-  // Opens the port with the device's line settings (9600 8N1, no flow
-  // control). On failure returns false and puts the reason in error.
+  // Opens the port with the line settings it was made with (the device's
+  // are 9600 8N1, no flow control). On failure returns false and puts the
+  // reason in error.
   virtual bool Open(std::string& error) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;

@@ -9,6 +9,7 @@
 #include "config/catalog.h"
 #include "link/codecs.h"
 #include "measure/frm_misura.h"
+#include "switches/campi.h"
 
 namespace korventa::misura {
 
@@ -69,51 +70,21 @@ double Galleggiante(const std::vector<std::uint8_t>& b, int a) {
   return DecodeFloat(b[U(a + 1)], b[U(a)], b[U(a + 2)]);
 }
 
-// Whether the span and the zero come from the two stored words instead of
-// the tables: the selecting switches stand at 0.
-struct ValoriMemorizzati {
-  bool span = false;
-  bool zero = false;
-};
-
-ValoriMemorizzati Memorizzati(const ProgramState& s, int banco) {
-  const int v = s.CodVariante;
-  ValoriMemorizzati m;
-  if (In(v, {1, 2, 3, 6})) {
-    m.span = m.zero = (s.Dip0 & 0xF0) == 0;
-  } else if (In(v, {4, 5})) {
-    m.span = m.zero = (banco & 0x0F) == 0;
-  } else if (v == 0) {
-    m.span = (s.Dip1 & 0xFC) == 0;
-    m.zero = (s.Dip2 & 0x0F) == 0;
-  } else if (v == 8) {
-    m.span = m.zero = (s.Dip0 & 0xF0) == 0 && (s.Dip1 & 0x01) == 0;
-  }
-  return m;
-}
+sw::Banchi Banchi(const ProgramState& s) { return {s.Dip0, s.Dip1, s.Dip2}; }
 
 // Range from the sample tables T (input end the span, input start the zero).
-void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int banco, const std::vector<int>& t,
-                    const ValoriMemorizzati& m) {
+void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int ch, const std::vector<int>& t,
+                    const sw::Predefiniti& m) {
   const int v = s.CodVariante;
   const int code = k.TipoIn;
-  if (In(v, {1, 2, 3, 6})) {
+  const auto indici = sw::IndiciCampioni(v, Banchi(s), ch);
+  if (!indici) return;
+  if (!sw::Campi(12, v).scalaTabelle) {
     const double p = P10(k.DecIn);
-    if (auto x = Voce(t, s.Dip1 & 0x3F)) k.InMax = *x / p;
-    if (auto x = Voce(t, 64 + (s.Dip0 & 0xF0) / 16)) k.InMin = *x / p;
+    if (auto x = Voce(t, indici->span)) k.InMax = *x / p;
+    if (auto x = Voce(t, indici->zero)) k.InMin = *x / p;
     return;
   }
-  if (In(v, {4, 5})) {
-    // The two-channel models keep (zero, span) pairs; the switch nibble
-    // picks the pair, the second table after the stored zero word.
-    int i = 2 * (banco & 0x0F);
-    if (i >= 16) i += 3;
-    const double p = P10(k.DecIn);
-    if (auto x = Voce(t, i)) k.InMax = *x / p;
-    if (auto x = Voce(t, i - 1)) k.InMin = *x / p;
-    return;
-  }
-  if (!In(v, {0, 7, 8})) return;
   // The PLV7100 and PLV7150 keep their millivolt tables with one decimal
   // and the 10 V table with one decimal less than the type; a switch field
   // at 0 picks the stored word at the table's head, which carries one
@@ -128,17 +99,10 @@ void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int banco, const std::
     if (campo == 0) r /= 10;
     return r;
   };
-  if (!m.span) {
-    const int campo = v == 7 ? (s.Dip1 & 0x3F) : (s.Dip1 & 0xFC) / 4;
-    if (auto x = valore(campo, campo)) k.InMax = *x;
-  }
-  if (!m.zero) {
-    std::optional<double> x;
-    if (v == 0) x = valore(64 + (s.Dip2 & 0x0F), s.Dip2 & 0x0F);
-    if (v == 7) x = valore(65, 1);  // the frequency converter's single zero
-    if (v == 8) x = valore(64 + (s.Dip0 & 0xF0) / 16, (s.Dip0 & 0xF0) / 16);
-    if (x) k.InMin = *x;
-  }
+  if (!m.span)
+    if (auto x = valore(indici->span, indici->campoSpan)) k.InMax = *x;
+  if (!m.zero)
+    if (auto x = valore(indici->zero, indici->campoZero)) k.InMin = *x;
 }
 
 // A: the range is set on the switches.
@@ -148,29 +112,26 @@ void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
   const int v = s.CodVariante;
   const bool f12 = s.CodProdotto == 12;
 
-  int code = k.TipoIn;
-  if (f12) {
-    if (v == 3 || v == 6) code += 15;
-    if (v == 6 && code == 18) code = kCodRes300K;
-    if (v == 7) code = kCodFreq;
-    if (v == 4 || v == 5) code = (banco & 0x08) ? kCod10V : kCod20mA;
-  }
+  const sw::CampiFamiglia& campi = sw::Campi(12, v);
+  const sw::Banchi banchi = Banchi(s);
+  const int code = sw::CodiceDispositivo(s.CodProdotto, v, k.TipoIn, banco);
   k.TipoIn = static_cast<std::uint8_t>(code);
-  // The frequency converter's divider sits in the top bits of the second bank.
-  k.DecIn = static_cast<std::uint8_t>(v == 7 ? (s.Dip1 & 0xC0) / 64 : Ingresso(s, code).Decimali);
+  // The frequency converter's divider gives the decimals of its range.
+  k.DecIn = static_cast<std::uint8_t>(campi.divisore.Presente() ? sw::Leggi(banchi, campi.divisore)
+                                                                 : Ingresso(s, code).Decimali);
   // "Res300K" is known to the device as code 18.
   const bool res300K = v == 6 && code == kCodRes300K;
   const int codiceDispositivo = res300K ? 18 : code;
 
-  const ValoriMemorizzati m = Memorizzati(s, banco);
+  const sw::Predefiniti m = sw::ValoriPredefiniti(v, banchi, ch);
   if (!(m.span && m.zero)) {
     if (f12 && !In(v, {0, 4, 5, 7, 8}) && (code == 1 || code == 2)) k.DecIn = 1;
     const std::vector<int> t = c.link.ReadSamples(v == 7 ? 1 : codiceDispositivo);
     if (s.ErroreCom) return;
-    RangeDaTabelle(s, k, banco, t, m);
+    RangeDaTabelle(s, k, ch, t, m);
   }
   if (m.span || m.zero) {
-    const int indirizzo = 4 * codiceDispositivo + 128;
+    const int indirizzo = sw::IndirizzoPredefinito(codiceDispositivo);
     // Only codes up to 31 have stored words in the bank.
     if (indirizzo < 0 || indirizzo + 4 > 256) return;
     const auto b = c.link.ReadBytes(0, indirizzo, 4);
@@ -186,23 +147,14 @@ void DaInterruttori(Context& c, int ch, int banco, Immagine42& immagine) {
   }
 
   // Output type and range from the switches.
-  bool estesa = false;
-  if (In(v, {4, 5})) {
-    k.TipoOut = static_cast<std::uint8_t>((banco & 0xE0) / 32);
-    estesa = true;
-  } else if (In(v, {2, 3, 6})) {
-    k.TipoOut = static_cast<std::uint8_t>((s.Dip1 & 0xC0) / 64);
-  } else if (In(v, {0, 1})) {
-    k.TipoOut = static_cast<std::uint8_t>(ch == 0 ? (s.Dip0 & 0xC0) / 64 : s.Dip1 & 0x03);
-  } else if (v == 7) {
-    k.TipoOut = static_cast<std::uint8_t>((s.Dip2 & 0x0C) / 4);
-  }
-  if (estesa) {
+  const sw::Campo uscita = sw::CampoUscita(campi, ch);
+  if (uscita.Presente()) k.TipoOut = static_cast<std::uint8_t>(sw::Leggi(banchi, uscita));
+  if (campi.coppie) {
     const Uscita u = TipoUscitaCanale(s, k.TipoOut);
     k.OutMin = u.Min;
     k.OutMax = u.Max;
     // The option switch reverses the output.
-    if (banco & 0x10) std::swap(k.OutMin, k.OutMax);
+    if (sw::Leggi(banchi, campi.opzione[U(ch)])) std::swap(k.OutMin, k.OutMax);
   } else if (k.TipoOut < kNumTipiUscita) {
     k.OutMin = s.TipiUscita[k.TipoOut].Min;
     k.OutMax = s.TipiUscita[k.TipoOut].Max;
@@ -256,23 +208,13 @@ std::string MinMax(std::int16_t sogliaMin) { return sogliaMin ? "MIN" : "MAX"; }
 
 void CodiciDaInterruttori(ProgramState& s) {
   DatiCanale& a = s.Canali[0];
-  switch (s.CodVariante) {
-    case 0: case 1:
-      a.TipoIn = static_cast<std::uint8_t>(s.Dip0 & 0x1F);
-      break;
-    case 2: case 3: case 4: case 5: case 6:
-      a.TipoIn = static_cast<std::uint8_t>(s.Dip0 & 0x0F);
-      break;
-    case 7:
-      a.TipoIn = s.Dip1;
-      a.TipoOut = static_cast<std::uint8_t>((s.Dip2 & 0x0C) / 4);
-      break;
-    case 8: case 9:
-      a.TipoIn = static_cast<std::uint8_t>((s.Dip0 & 0x0F) + ((s.Dip1 & 0x01) ? 0x10 : 0));
-      break;
-    default:
-      break;
-  }
+  const int v = s.CodVariante;
+  const sw::CampiFamiglia& campi = sw::Campi(12, v);
+  if (!campi.ingresso[0].Presente()) return;
+  a.TipoIn = static_cast<std::uint8_t>(sw::CodiceGrezzo(v, Banchi(s), 0));
+  // The frequency converter's output type is on the switches too.
+  if (campi.regola == sw::Regola::Dip7300)
+    a.TipoOut = static_cast<std::uint8_t>(sw::Leggi(Banchi(s), sw::CampoUscita(campi, 0)));
 }
 
 void PreparaCanale(Context& c, int ch, Immagine42& immagine) {

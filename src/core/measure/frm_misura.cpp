@@ -7,6 +7,7 @@
 #include "config/catalog.h"
 #include "link/codecs.h"
 #include "measure/avvio.h"
+#include "switches/campi.h"
 
 namespace korventa {
 
@@ -123,12 +124,12 @@ EsitoMisura Avvia(Context& c) {
   misura::CodiciDaInterruttori(s);
 
   s.Canali[1].TipoIn = s.Canali[0].TipoIn;
-  const bool doppio = c.w.frm_program.chk_Doubler.Value || (v == 4 && (s.Dip1 & 0x0F) != 0);
+  // The two-channel models set channel B on a bank of its own.
+  const sw::Banchi banchi{s.Dip0, s.Dip1, s.Dip2};
+  const bool doppio = c.w.frm_program.chk_Doubler.Value || (v == 4 && sw::CodiceGrezzo(v, banchi, 1) != 0);
   f.lbl_progIn[1].Visible = doppio ? false : !(v == 8 || v == 9);
-  if (v == 5) {
-    s.Canali[0].TipoIn = static_cast<std::uint8_t>(s.Dip0 & 0x0F);
-    s.Canali[1].TipoIn = static_cast<std::uint8_t>(s.Dip1 & 0x0F);
-  }
+  if (v == 5)
+    for (int ch = 0; ch < 2; ++ch) s.Canali[ch].TipoIn = static_cast<std::uint8_t>(sw::CodiceGrezzo(v, banchi, ch));
 
   misura::Immagine42 immagine;
   for (int ch = 0; ch < 2; ++ch) misura::PreparaCanale(c, ch, immagine);

@@ -7,12 +7,15 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "qt/app/qt_impostazioni.h"
 #include "qt/app/sim_event_transport.h"
+#include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
 #include "qt/views/communication_view.h"
 #include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
+#include "sim/bench/bench.h"
 #include "sim/options.h"
 
 namespace korventa::qt {
@@ -65,18 +68,44 @@ std::string UsoDesktop() {
   return HelpText(app);
 }
 
-Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande) : opzioni_(opzioni) {
+Strumenti& Desktop::Banco() {
+  if (!strumenti_) {
+    CaricaSelettori(selettori_, QtImpostazioni());
+    PortFactory* porte = ports_.get();
+    if (bench_) {
+      // Simulating: the instruments are the virtual bench's, on the ports
+      // their selectors name now.
+      benchPorts_ = bench_->Ports(sim::BenchPortNames(selettori_));
+      porte = benchPorts_.get();
+      canali_ = bench_->Channels({{selettori_.risorsaUsb, sim::BenchRole::Generator}});
+    } else {
+      canali_ = std::make_unique<InstrumentChannelFactory>(WaitMode::EventLoop);
+    }
+    strumenti_ = std::make_unique<Strumenti>(s_, selettori_, *porte, *canali_, *dialogs_);
+  }
+  return *strumenti_;
+}
+
+void Desktop::SalvaSelettori() {
+  QtImpostazioni impostazioni;
+  korventa::SalvaSelettori(selettori_, impostazioni);
+}
+
+Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* domande)
+    : opzioni_(opzioni), ports_(std::make_unique<SerialPortFactory>(WaitMode::EventLoop)) {
   if (!opzioni_.simula.empty()) {
     sim::SimOptions o;
     // A person trying the program sees the converter's real pace.
     o.baud = 9600;
     if (!sim::ParseSimOptionString(opzioni_.simula, o, errore)) return;
     o.clock = sim::ClockMode::RealTime;
-    auto t = sim::MakeSimTransport(o, errore);
+    // The virtual bench stands behind the simulated converter; it drives
+    // the converter's inputs once the factory functions use an instrument.
+    auto t = sim::MakeSimTransportWithBench(o, bench_, errore);
     if (!t) return;
     transport_ = std::make_unique<SimEventTransport>(std::move(t));
   } else {
-    transport_ = std::make_unique<SerialTransport>(WaitMode::EventLoop);
+    transport_ = ports_->MakePort("", kDeviceLine);
   }
   immagini_ = std::make_unique<Immagini>();
   if (domande != nullptr) {

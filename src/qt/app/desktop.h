@@ -10,11 +10,17 @@
 #include <vector>
 
 #include "app/context.h"
+#include "instruments/strumenti.h"
+#include "link/port_factory.h"
 #include "qt/app/pictures.h"
 #include "qt/app/qt_dialogs.h"
 
 class QWidget;
 class QCloseEvent;
+
+namespace korventa::sim {
+class VirtualBench;
+}
 
 namespace korventa::qt {
 
@@ -71,6 +77,13 @@ class Desktop {
   Context& Ctx() { return *ctx_; }
   const Immagini& Immagini_() const { return *immagini_; }
   Transport& Trasporto() { return *transport_; }
+  // Serial ports by name and line settings: the device's port comes from
+  // here, and so will the bench instruments'.
+  PortFactory& Porte() { return *ports_; }
+  // The bench instruments, made on first use with the selectors kept in
+  // the settings; SalvaSelettori keeps the selectors as they now stand.
+  Strumenti& Banco();
+  void SalvaSelettori();
 
   CommunicationView& Principale() { return *communication_; }
   ProgramView& Programma() { return *program_; }
@@ -88,6 +101,12 @@ class Desktop {
   OpzioniDesktop opzioni_;
   ProgramState s_;
   Windows w_;
+  std::unique_ptr<PortFactory> ports_;
+  std::unique_ptr<sim::VirtualBench> bench_;  // with --simulate
+  std::unique_ptr<PortFactory> benchPorts_;
+  std::unique_ptr<InstrumentIoFactory> canali_;
+  SelettoriStrumenti selettori_;
+  std::unique_ptr<Strumenti> strumenti_;
   std::unique_ptr<Transport> transport_;
   std::unique_ptr<QtDialogs> qtDialogs_;
   Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given

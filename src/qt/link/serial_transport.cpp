@@ -22,7 +22,6 @@ namespace korventa::qt {
 
 namespace {
 
-constexpr qint32 kBaud = 9600;
 // Longest time a frame may sit in the driver before the write counts as
 // failed. A frame is at most a few bytes, which a working port takes at once.
 constexpr auto kWriteTimeout = std::chrono::seconds(1);
@@ -41,7 +40,8 @@ std::string Describe(const std::string& name, const std::string& system) {
   return system == name ? name : name + " (" + system + ")";
 }
 
-std::string OpenFailureText(const QSerialPort& port, const std::string& name, const std::string& system) {
+std::string OpenFailureText(const QSerialPort& port, const std::string& name, const std::string& system,
+                            const LineSettings& line) {
   const std::string what = "serial port " + Describe(name, system);
   switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
@@ -60,10 +60,37 @@ std::string OpenFailureText(const QSerialPort& port, const std::string& name, co
     case QSerialPort::OpenError:
       return "The " + what + " is already open.";
     case QSerialPort::UnsupportedOperationError:
-      return "The " + what + " does not accept 9600 baud, 8 data bits, no parity, 1 stop bit.";
+      return "The " + what + " does not accept " + DescribeLine(line) + ".";
     default:
       return "Cannot open the " + what + ": " + port.errorString().toStdString() + ".";
   }
+}
+
+QSerialPort::DataBits DataBitsOf(int bits) {
+  switch (bits) {
+    case 5: return QSerialPort::Data5;
+    case 6: return QSerialPort::Data6;
+    case 7: return QSerialPort::Data7;
+    default: return QSerialPort::Data8;
+  }
+}
+
+QSerialPort::Parity ParityOf(Parity parity) {
+  switch (parity) {
+    case Parity::Even: return QSerialPort::EvenParity;
+    case Parity::Odd: return QSerialPort::OddParity;
+    case Parity::None: break;
+  }
+  return QSerialPort::NoParity;
+}
+
+QSerialPort::FlowControl FlowOf(FlowControl flow) {
+  switch (flow) {
+    case FlowControl::Hardware: return QSerialPort::HardwareControl;
+    case FlowControl::Software: return QSerialPort::SoftwareControl;
+    case FlowControl::None: break;
+  }
+  return QSerialPort::NoFlowControl;
 }
 
 }  // namespace
@@ -87,7 +114,14 @@ std::string SystemPortName(const std::string& name) {
 #endif
 }
 
-SerialTransport::SerialTransport(WaitMode mode) : mode_(mode), port_(std::make_unique<QSerialPort>()) {
+std::unique_ptr<Transport> SerialPortFactory::MakePort(const std::string& name, const LineSettings& line) {
+  auto port = std::make_unique<SerialTransport>(mode_, line);
+  port->SetPort(name);
+  return port;
+}
+
+SerialTransport::SerialTransport(WaitMode mode, const LineSettings& line)
+    : mode_(mode), line_(line), port_(std::make_unique<QSerialPort>()) {
   // A hung-up terminal stays readable forever, and QSerialPort answers each
   // read of nothing with a ReadError but keeps listening, so any event loop
   // (ours or the program's, between transactions) would spin. Let go of the
@@ -124,14 +158,14 @@ bool SerialTransport::Open(std::string& error) {
   port_->setPortName(QString::fromStdString(system));
   // Set before opening: QSerialPort applies them as it opens and fails the
   // open when the driver refuses one.
-  port_->setBaudRate(kBaud);
-  port_->setDataBits(QSerialPort::Data8);
-  port_->setParity(QSerialPort::NoParity);
-  port_->setStopBits(QSerialPort::OneStop);
-  port_->setFlowControl(QSerialPort::NoFlowControl);
+  port_->setBaudRate(line_.baud);
+  port_->setDataBits(DataBitsOf(line_.dataBits));
+  port_->setParity(ParityOf(line_.parity));
+  port_->setStopBits(line_.stopBits == StopBits::Two ? QSerialPort::TwoStop : QSerialPort::OneStop);
+  port_->setFlowControl(FlowOf(line_.flow));
   port_->clearError();
   if (!port_->open(QIODevice::ReadWrite)) {
-    error = OpenFailureText(*port_, name_, system);
+    error = OpenFailureText(*port_, name_, system, line_);
     port_->clearError();
     return false;
   }

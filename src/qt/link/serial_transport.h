@@ -1,7 +1,8 @@
 // The byte pipe to a real converter: a serial port through QSerialPort.
 //
-// The line is always 9600 baud, 8 data bits, no parity, 1 stop bit and no
-// flow control; the converters know nothing else.
+// The line settings are given when the transport is made: the converters
+// know only 9600 baud, 8 data bits, no parity, 1 stop bit and no flow
+// control (the default); bench instruments have their own.
 //
 // Waiting never polls on an interval. The desktop program waits in a local
 // event loop, so its windows repaint and stay usable while a transaction
@@ -15,6 +16,7 @@
 
 #include <QtCore/qglobal.h>
 
+#include "link/port_factory.h"
 #include "link/transport.h"
 
 QT_FORWARD_DECLARE_CLASS(QSerialPort)
@@ -43,12 +45,13 @@ std::string SystemPortName(const std::string& name);
 
 class SerialTransport final : public Transport {
  public:
-  explicit SerialTransport(WaitMode mode);
+  explicit SerialTransport(WaitMode mode, const LineSettings& line = kDeviceLine);
   ~SerialTransport() override;
   SerialTransport(const SerialTransport&) = delete;
   SerialTransport& operator=(const SerialTransport&) = delete;
 
   WaitMode Mode() const { return mode_; }
+  const LineSettings& Line() const { return line_; }
 
   void SetPort(const std::string& name) override;
   std::string Port() const override { return name_; }
@@ -71,12 +74,24 @@ class SerialTransport final : public Transport {
   void WaitBlocking(Clock::time_point deadline, bool wakeOnBytes);
 
   WaitMode mode_;
+  LineSettings line_;
   std::string name_;
   std::unique_ptr<QSerialPort> port_;
   // Set once the port has gone away. The handle is released at once (a
   // hung-up terminal would keep an event loop busy), but the port counts as
   // open, and every operation reports Vanished, until its owner closes it.
   bool vanished_ = false;
+};
+
+// Serial ports by name with their own line settings, all waiting the same
+// way. The device link gets its port here, as do the bench instruments.
+class SerialPortFactory final : public PortFactory {
+ public:
+  explicit SerialPortFactory(WaitMode mode) : mode_(mode) {}
+  std::unique_ptr<Transport> MakePort(const std::string& name, const LineSettings& line) override;
+
+ private:
+  WaitMode mode_;
 };
 
 }  // namespace korventa::qt
