@@ -10,10 +10,12 @@ namespace korventa::cli {
 
 namespace {
 
+void AddFactoryCommands(CommandTable& table);
+
 // Every command, in the order the help lists them.
 constexpr CommandRegistration kCommands[] = {
     &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddMeasureCommand,
-    &AddBenchCommand,
+    &AddFactoryCommands,
 };
 
 constexpr const char* kFooter =
@@ -68,6 +70,33 @@ class NoPort : public Transport {
   void Discard() override {}
   void Wait(Clock::time_point, bool) override {}
 };
+
+// The factory side's commands, each reading its own arguments.
+void AddFactoryCommands(CommandTable& table) {
+  AddArgsCommand(table, "bench",
+                 "ACTION: drive one bench instrument (see --instrument): cal-set VALUE, cal-send CMD D1 D2 D3 D4, "
+                 "ambient, mult-set INDEX REM|LOC VOLT|CURR, mult-read INDEX, beep, switch CHANNELS, "
+                 "supply on|off VOLTS, supply-current",
+                 Device::NotNeeded, &CmdBench);
+  AddArgsCommand(table, "check",
+                 "--device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1] "
+                 "[--report FILE]: the calibration check: instruments set up, the input range's zero, half and span "
+                 "applied and the output read; prints the report",
+                 Device::Needed, &CmdCheck);
+  AddArgsCommand(table, "forcing",
+                 "--a RAW [--b RAW] [--seconds N]: force the outputs to raw values until N seconds or Ctrl-C; the "
+                 "device always leaves forcing afterwards",
+                 Device::Needed, &CmdForcing);
+  AddArgsCommand(table, "stability",
+                 "--ref R --tol T [--count N]: the device's reading against R; prints each reading off by more "
+                 "than T, until N readings or Ctrl-C",
+                 Device::Needed, &CmdStability);
+  AddArgsCommand(table, "linearity",
+                 "--start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]: the function "
+                 "generator sweeps the input frequency; prints each reading off by more than T as "
+                 "FREQUENCY-->READING",
+                 Device::Needed, &CmdLinearity);
+}
 
 }  // namespace
 

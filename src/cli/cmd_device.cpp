@@ -6,6 +6,25 @@
 
 namespace korventa::cli {
 
+bool ParseInt(const std::string& text, int lo, int hi, int& out) {
+  long long v = 0;
+  if (!ParseWholeNumber(text, lo, hi, v)) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+void AddArgsCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
+                    CommandFn run) {
+  auto app = std::make_shared<CLI::App*>(nullptr);
+  CLI::App& c = table.Add(name, description, device, [app, run](Session& s, std::ostream& out, std::ostream& err) {
+    return run(s, (*app)->remaining(), out, err);
+  });
+  // The arguments are taken as they stand (a value may be negative, which
+  // the option parser would take for an option); --help still answers.
+  c.prefix_command();
+  *app = &c;
+}
+
 namespace {
 
 struct DumpOptions {

@@ -2,11 +2,11 @@
 // each reading printed in engineering terms or as CSV rows (the rows the
 // window's Record button writes), until the count is reached or Ctrl-C.
 #include <chrono>
-#include <csignal>
 
 #include "app/command_line.h"
 #include "app/identify.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "config/read_config.h"
 #include "measure/frm_misura.h"
 
@@ -15,31 +15,6 @@ namespace korventa::cli {
 namespace {
 
 constexpr const char* kChannels[] = {"A", "B"};
-
-// Set by Ctrl-C. A signal handler reaches nothing but a flag of this kind;
-// the measuring loop looks at it after every reading.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C sets the flag while the command runs; the previous handling comes
-// back afterwards.
-class InterruptFlag {
- public:
-  InterruptFlag() {
-    interrupted = 0;
-    previous_ = std::signal(SIGINT, &OnInterrupt);
-  }
-  ~InterruptFlag() {
-    if (previous_ != SIG_ERR) std::signal(SIGINT, previous_);
-  }
-  InterruptFlag(const InterruptFlag&) = delete;
-  InterruptFlag& operator=(const InterruptFlag&) = delete;
-  bool Set() const { return interrupted != 0; }
-
- private:
-  void (*previous_)(int) = SIG_ERR;
-};
 
 std::string Lamp(int colour) {
   if (colour == kColoreGiallo) return "pending";

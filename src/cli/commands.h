@@ -52,6 +52,21 @@ void AddDumpCommand(CommandTable& table);
 void AddShowCommand(CommandTable& table);
 void AddWriteCommand(CommandTable& table);
 void AddMeasureCommand(CommandTable& table);
-void AddBenchCommand(CommandTable& table);
+
+// Commands that read their own arguments: everything after the command's
+// name reaches the function as it stands.
+using Args = std::vector<std::string>;
+using CommandFn = int (*)(Session& session, const Args& args, std::ostream& out, std::ostream& err);
+void AddArgsCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
+                    CommandFn run);
+
+int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+
+// A whole number from lo to hi (decimal or 0x-hexadecimal).
+bool ParseInt(const std::string& text, int lo, int hi, int& out);
 
 }  // namespace korventa::cli

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   if (options.bench) {
     BenchOptions benchOptions;
     benchOptions.seed = options.unit;
+    benchOptions.idleSignals = options.inputSignals;
     bench = std::make_unique<VirtualBench>(id, benchOptions);
     config.model = bench->Model();
   }

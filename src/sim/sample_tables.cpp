@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "link/codecs.h"
 #include "sim/device_types.h"
+#include "switches/demo.h"
 
 namespace korventa::sim {
 
@@ -23,37 +25,56 @@ long Scaled(double value, int decimals) {
   return std::clamp(std::lround(value * std::pow(10.0, decimals)), -32768L, 32767L);
 }
 
-// Fractions (zero, span) of the full range for the pair tables.
-constexpr std::array<std::array<double, 2>, 16> kPairs = {{
-    {0.0, 1.0}, {0.0, 0.5}, {0.2, 1.0}, {0.1, 0.5}, {0.0, 0.1}, {0.0, 0.2}, {0.0, 0.25}, {0.5, 1.0},
-    {0.0, 0.05}, {0.0, 0.3}, {0.0, 0.4}, {0.0, 0.6}, {0.0, 0.75}, {0.0, 0.8}, {0.25, 1.0}, {0.2, 0.6},
-}};
+// The tables of the switch wizard, as the converter keeps them: entries in
+// the type's table decimals, the span list padded with its last entry.
+std::optional<SampleTables> FromWizard(int variant, int code, const SampleCounts& n) {
+  static const sw::DatiDemo demo = sw::CostruisciDatiDemo();
+  SampleTables t;
+  if (variant == 4 || variant == 5) {
+    // (zero, span) pairs by switch position: 1 to 7 in the first table
+    // (its last pair is never picked), 8 to 15 in the second.
+    t.span.assign(static_cast<std::size_t>(n.span), 0);
+    t.zero.assign(static_cast<std::size_t>(n.zero), 0);
+    const int d = InputType(code).decimals;
+    for (int p = 1; p < sw::kNumRangeCoppia; ++p) {
+      const auto& r = demo.RangeCoppie[static_cast<std::size_t>(p)];
+      auto& table = p < 8 ? t.span : t.zero;
+      const std::size_t at = static_cast<std::size_t>(p < 8 ? 2 * (p - 1) : 2 * (p - 8));
+      table[at] = Scaled(r.Min, d);
+      table[at + 1] = Scaled(r.Max, d);
+    }
+    return t;
+  }
+  const auto which = sw::TabellaDispositivo(variant, code);
+  if (!which) return std::nullopt;
+  const sw::TabellaDemo& w = demo.TabelleDemo[static_cast<std::size_t>(*which)];
+  if (variant == 7) {
+    // Frequency spans in kHz: the words hold hertz at divider 1000.
+    for (double v : w.span) t.span.push_back(std::lround(v * 1000.0));
+    t.zero.assign(static_cast<std::size_t>(n.zero), 0);
+  } else {
+    const int d = TableDecimals(variant, code);
+    for (double v : w.span) t.span.push_back(Scaled(v, d));
+    for (std::size_t i = 0; i < w.zero.size() && static_cast<int>(i) < n.zero; ++i)
+      t.zero.push_back(Scaled(w.zero[i], d));
+    while (static_cast<int>(t.zero.size()) < n.zero) t.zero.push_back(t.zero.empty() ? 0 : t.zero.back());
+  }
+  while (!t.span.empty() && static_cast<int>(t.span.size()) < n.span) t.span.push_back(t.span.back());
+  return t;
+}
 
 }  // namespace
 
 SampleTables MakeSampleTables(int variant, int code) {
   const SampleCounts n = SampleCountsFor(variant);
+  if (auto w = FromWizard(variant, code, n)) return *w;
+  // Inputs the wizard has no table for: a rising list of spans from the
+  // type's minimum span to its maximum and of zeros from its minimum.
   SampleTables t;
-  if (variant == 7) {
-    // Frequency spans from 10 Hz to 20 kHz, evenly spaced on a log scale.
-    for (int k = 0; k < n.span; ++k)
-      t.span.push_back(std::lround(10.0 * std::pow(2000.0, static_cast<double>(k) / (n.span - 1))));
-    t.zero.assign(static_cast<std::size_t>(n.zero), 0);
-    return t;
-  }
   const DeviceInputType& type = InputType(variant == 6 && code == 18 ? 32 : code);
   const int d = TableDecimals(variant, code);
-  // Voltage and current inputs of the two-channel models start at zero.
-  const double lo = (variant == 4 || variant == 5) ? std::max(type.min, 0.0) : type.min;
+  const double lo = type.min;
   const double hi = type.max;
-  if (variant == 4 || variant == 5) {
-    for (std::size_t p = 0; p < kPairs.size(); ++p) {
-      auto& table = p < 8 ? t.span : t.zero;
-      table.push_back(Scaled(lo + kPairs[p][0] * (hi - lo), d));
-      table.push_back(Scaled(lo + kPairs[p][1] * (hi - lo), d));
-    }
-    return t;
-  }
   const double spanLo = lo + type.spanMin;
   for (int k = 0; k < n.span; ++k)
     t.span.push_back(Scaled(spanLo + (hi - spanLo) * k / (n.span - 1), d));

@@ -19,11 +19,13 @@ struct SampleTables {
   std::vector<long> zero;
 };
 
-// Tables for an input code. Most variants keep a rising list of spans from
-// the type's minimum span to its maximum and a rising list of zeros from
-// its minimum. The two-channel variants 4 and 5 keep (zero, span) pairs in
-// both tables instead; the frequency converter keeps a list of frequency
-// spans and a single zero.
+// Tables for an input code: those of the switch wizard for the variant's
+// model family, so that the device and the wizard list the same ranges. The
+// two-channel variants 4 and 5 keep (zero, span) pairs of the D-model
+// ranges; the frequency converter keeps its spans in hertz at divider 1000
+// and a single zero. An input the wizard has no table for gets a rising list
+// of spans from the type's minimum span to its maximum and of zeros from
+// its minimum.
 SampleTables MakeSampleTables(int variant, int code);
 
 // The "$S" reply body after "*": the span words then the zero words, low

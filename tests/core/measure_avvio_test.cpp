@@ -191,7 +191,7 @@ TEST_F(Misura, SwitchSetChannelsPerModelFamily) {
   Controlla(s.Canali[0], {4, Tabella(4, 4, 24) / 1000, Tabella(4, 4, 25) / 1000, 1, 4, 20}, "PLV7120D A");
   Controlla(s.Canali[1], {5, Tabella(4, 5, 3) / 1000, Tabella(4, 5, 4) / 1000, 0, 20, 0}, "PLV7120D B");
   EXPECT_FALSE(f.lbl_progIn[1].Visible);
-  EXPECT_EQ(f.lbl_progIn[0].Caption, "  0÷ 6 V");
+  EXPECT_EQ(f.lbl_progIn[0].Caption, "  1÷ 5 V");  // position 11: 1-5 V
 
   // PLV7300: any span switch makes it a switch-set frequency range, with the
   // divider's decimals and the single zero entry.

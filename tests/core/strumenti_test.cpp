@@ -234,6 +234,17 @@ TEST(StrumentiReplies, ShortSupplyAnswerAndNonNumericMultimeterFail) {
   };
   strumenti.ChiudiPorta(Ruolo::Mult);
   EXPECT_NEAR(*strumenti.LeggiMult(0), 4.00213, 1e-9);
+
+  // A port that fails is closed, and the next operation opens it again.
+  ports.responder = nullptr;
+  ASSERT_TRUE(strumenti.ImpostaSwitch("101C"));
+  ports.last->failWrites = true;
+  EXPECT_FALSE(strumenti.ImpostaSwitch("101A"));
+  EXPECT_EQ(strumenti.Errore(), "L'unità switch (Switch, Com5): la porta non accetta i dati.");
+  EXPECT_FALSE(ports.last->open);
+  ports.last->failWrites = false;
+  EXPECT_TRUE(strumenti.ImpostaSwitch("101A"));
+  EXPECT_EQ(ports.last->written.back(), "rout:open (@101)\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+
 #include "switches/campi.h"
 
 namespace korventa::sw {
@@ -104,6 +107,52 @@ TEST(SwitchFields, StoredDefaultsAndTableIndexes) {
   EXPECT_EQ(IndiciCampioni(7, {0, 0x4A, 0}, 0)->zero, 65);
   EXPECT_FALSE(IndiciCampioni(9, {1, 2, 3}, 0));
   EXPECT_EQ(IndirizzoPredefinito(10) + 2, 170);
+}
+
+}  // namespace
+}  // namespace korventa::sw
+
+namespace korventa::sw {
+namespace {
+
+// Every family: choices composed into banks read back as the same choices,
+// whatever the banks held before.
+TEST(SwitchFields, ComposeThenDecodeEveryFamily) {
+  const std::pair<int, int> famiglie[] = {{12, 0}, {12, 2}, {12, 3}, {12, 6}, {12, 4}, {12, 5}, {12, 7}, {12, 8}, {11, 0}};
+  auto massimo = [](Campo c) { return c.Presente() ? (c.maschera >> std::countr_zero(c.maschera)) : -1; };
+  for (auto [prodotto, variante] : famiglie) {
+    const CampiFamiglia& f = Campi(prodotto, variante);
+    for (int passo = 0; passo < 3; ++passo) {
+      SCOPED_TRACE(testing::Message() << prodotto << "/" << variante << " step " << passo);
+      auto valore = [&](Campo c) { return c.Presente() ? (massimo(c) * (passo + 1) / 3) : -1; };
+      Selezione s;
+      for (int ch = 0; ch < 2; ++ch) {
+        auto& k = s.canali[static_cast<std::size_t>(ch)];
+        k.ingresso = valore(CampoIngresso(f, ch)) + (f.ingressoAlto.Presente() && passo == 2 ? 16 : 0);
+        k.uscita = valore(CampoUscita(f, ch));
+        k.opzione = valore(f.opzione[static_cast<std::size_t>(ch)]);
+        k.span = valore(f.span);
+        k.zero = f.zero.Presente() ? valore(f.zero) : std::max(0, f.zeroFisso);
+      }
+      s.divisore = valore(f.divisore);
+      for (Banchi prima : {Banchi{0, 0, 0}, Banchi{0xFF, 0xFF, 0xFF}}) {
+        const Selezione d = Decodifica(f, Componi(f, s, prima));
+        const int canali = f.coppie ? 2 : 1;
+        for (int ch = 0; ch < canali; ++ch) {
+          const auto& a = s.canali[static_cast<std::size_t>(ch)];
+          const auto& b = d.canali[static_cast<std::size_t>(ch)];
+          EXPECT_EQ(b.ingresso, a.ingresso);
+          EXPECT_EQ(b.uscita, a.uscita);
+          EXPECT_EQ(b.opzione, a.opzione);
+          if (f.span.Presente()) {
+            EXPECT_EQ(b.span, a.span);
+          }
+          EXPECT_EQ(b.zero, a.zero);
+        }
+        EXPECT_EQ(d.divisore, s.divisore);
+      }
+    }
+  }
 }
 
 }  // namespace

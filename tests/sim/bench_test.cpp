@@ -95,6 +95,16 @@ TEST_F(BenchPlv7100, EachInputTypeReadsTheCalibratorOnceItsGainIsCalibrated) {
   for (const Route& r : routes) {
     SCOPED_TRACE(r.type);
     Write({{0, r.type}, {3, 0}});
+    const int trim = sim::ZeroTrimAddress(converter->Converter().Identity(), r.type, 0);
+    if (trim >= 0) {
+      // Zero trim first: the byte from the reading at zero.
+      Write({{trim, 0}});
+      Apply(r, 0);
+      const long zero = std::lround(Reading());
+      EXPECT_NE(zero, 0);
+      Write({{trim, static_cast<int>(zero > 0 ? 255 - zero : -zero)}});
+      EXPECT_NEAR(Reading(), 0, 1e-3);
+    }
     const double c0 = bench.Truth().Constant(converter->Converter().Identity(), r.type, 0) * 1.03;
     WriteConstant(r.address, c0);
     Apply(r, r.setPoint);
@@ -140,6 +150,60 @@ TEST_F(BenchPlv7100, MultimeterReadsTheForcedOutputThroughTheOutputStage) {
   const auto& truth = bench.Truth();
   EXPECT_NEAR(*y1, 4.0 * (1 + truth.outputGain[0]) + truth.outputOffset[0], 1e-6);
   EXPECT_NEAR(*y2, 20.0 * (1 + truth.outputGain[0]) + truth.outputOffset[0], 1e-6);
+}
+
+std::string Send(sim::SimInstrument& i, const std::string& bytes) {
+  std::string reply;
+  for (char c : bytes) reply += i.Receive(static_cast<std::uint8_t>(c));
+  return reply;
+}
+
+TEST(SimInstruments, CommandsChangeTheBenchOnlyWhenWellFormed) {
+  sim::BenchState st;
+  sim::SimCalibrator cal(st);
+  // A packet with a wrong check byte is answered byte for byte but not obeyed.
+  EXPECT_EQ(Send(cal, std::string("\x01\x81\x00\x00\x03\xE8\x00", 7)).size(), 7u);
+  EXPECT_EQ(st.calValue, 0);
+  Send(cal, std::string("\x01\x81\xFF\xFF\xFF\xFF\x7C", 7));
+  EXPECT_EQ(st.calValue, -1);
+  Send(cal, std::string("\x01\x80\x08\x01\x00\x00\x09", 7));  // temperature select keeps the output
+  Send(cal, std::string("\x01\x80\x03\x00\x00\x00\x03", 7));
+  EXPECT_EQ(st.calFunction, 3);
+
+  sim::SimRelayUnit relays(st);
+  Send(relays, "rout:close (@101,102)\r\nROUT:CLOSE (@113)\nrout:open (@102)\r\nrout:bogus (@104)\r\n");
+  EXPECT_EQ(st.closed, (std::set<int>{101, 113}));
+
+  sim::SimFunctionGenerator gen(st);
+  Send(gen, "*RST\nFUNCtion SQUARE\nVOLTage 5\nVOLTage:OFFSet 2.5\nFREQ 50\nOUTPut ON\nFUNC\n");
+  EXPECT_EQ(st.genFunction, "");
+  EXPECT_EQ(st.genVolts, 5);
+  EXPECT_EQ(st.genOffset, 2.5);
+  EXPECT_EQ(st.genFrequency, 50);
+  EXPECT_TRUE(st.genOutput);
+  Send(gen, "DATA VOLATILE, 0, 1, -1, 0.5\nDATA:COPY RIMB\nFUNCtion:USER RIMB\nOUTPut OFF\n");
+  EXPECT_EQ(gen.userPoints, 4u);
+  EXPECT_EQ(gen.userName, "RIMB");
+  EXPECT_EQ(st.genFunction, "USER RIMB");
+  EXPECT_FALSE(st.genOutput);
+}
+
+TEST_F(BenchPlv7100, SupplyCurrentFollowsTheVoltageAndTheFrequencyModelTheGenerator) {
+  sim::BenchState& st = bench.State();
+  st.supplyOn = true;
+  for (auto [volts, mA] : {std::pair{20.0, 26.0}, {24.0, 23.5}, {30.0, 21.0}, {5.0, 0.0}}) {
+    st.supplyVolts = volts;
+    EXPECT_NEAR(bench.SupplyCurrent() * 1000, mA, 1e-9) << volts;
+  }
+  sim::VirtualBench frequency(*sim::IdentityForModel("PLV7300"));
+  frequency.Engage();
+  frequency.State().genOutput = true;
+  frequency.State().genFrequency = 1234;
+  sim::MemoryBank memory{};
+  const std::array<std::uint8_t, 4> dip{};
+  const sim::DeviceIdentity id = *sim::IdentityForModel("PLV7300");
+  const auto sample = frequency.Model()->Sample({id, memory, dip, {}, 0.0});
+  EXPECT_EQ(sample.input[0], 1234);
 }
 
 }  // namespace

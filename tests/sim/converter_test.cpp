@@ -103,29 +103,30 @@ TEST(Converter, SampleReplyCarriesBothTablesAndTheEcho) {
   }
 }
 
-TEST(Converter, TablesArePlausible) {
-  // Rising spans and zeros inside the type's limits (Tc K, one decimal).
+TEST(Converter, TablesFollowTheWizardTables) {
+  // Tc K on the PLV7100: the wizard's table 0 in tenths of a degree.
   SampleTables k = MakeSampleTables(0, 8);
   ASSERT_EQ(k.span.size(), 63u);
   ASSERT_EQ(k.zero.size(), 15u);
   for (std::size_t i = 1; i < k.span.size(); ++i) EXPECT_GT(k.span[i], k.span[i - 1]);
   for (std::size_t i = 1; i < k.zero.size(); ++i) EXPECT_GT(k.zero[i], k.zero[i - 1]);
-  EXPECT_EQ(k.span.back(), 13000);
+  EXPECT_EQ(k.span.back(), 18500);
   EXPECT_EQ(k.zero.front(), -2000);
-  // Two-channel models: (zero, span) pairs, the first pair of the 20 mA
-  // table being 0..20 mA and the third 4..20 mA.
+  // Two-channel models: (zero, span) pairs of the D ranges, position 1
+  // 0..20 mA and position 2 4..20 mA; the first table's eighth pair is
+  // never picked.
   SampleTables ma = MakeSampleTables(4, 5);
   ASSERT_EQ(ma.span.size(), 16u);
-  for (const auto* t : {&ma.span, &ma.zero})
-    for (std::size_t i = 0; i < t->size(); i += 2) EXPECT_LT((*t)[i], (*t)[i + 1]);
-  EXPECT_EQ(ma.span[0], 0);
+  for (std::size_t i = 0; i < 14; i += 2) EXPECT_LT(ma.span[i], ma.span[i + 1]);
+  for (std::size_t i = 0; i < ma.zero.size(); i += 2) EXPECT_LT(ma.zero[i], ma.zero[i + 1]);
   EXPECT_EQ(ma.span[1], 20000);
-  EXPECT_EQ(ma.span[4], 4000);
-  // The frequency converter: rising spans up to 20 kHz and a single zero.
+  EXPECT_EQ(ma.span[2], 4000);
+  // The frequency converter: hertz at divider 1000, 0.5 to 29.5 kHz, then
+  // the last entry repeated; a single zero.
   SampleTables f = MakeSampleTables(7, 1);
   EXPECT_EQ(f.zero, std::vector<long>{0});
-  EXPECT_EQ(f.span.back(), 20000);
-  for (std::size_t i = 1; i < f.span.size(); ++i) EXPECT_GT(f.span[i], f.span[i - 1]);
+  EXPECT_EQ(f.span.front(), 500);
+  EXPECT_EQ(f.span.back(), 29500);
 }
 
 TEST(Converter, ResynchronisesAfterGarbage) {

@@ -4,11 +4,14 @@
 
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "calibration/verifica.h"
 #include "app/state.h"
 #include "config/program_window.h"
+#include "factory/frm_test.h"
 #include "files/dst_record.h"
 #include "link/link.h"
 #include "measure/frm_misura.h"
+#include "switches/frm_switch.h"
 
 namespace korventa {
 
@@ -16,9 +19,15 @@ struct Windows {
   Communication communication;
   FrmProgram frm_program;
   FrmMisura frm_misura;
+  FrmSwitch frm_switch;
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
+  // The calibration check's windows and state, and the bench-test window.
+  FrmVerifica frm_verifica;
+  InterfacciaStrumVer interfaccia_strum_ver;
+  StatoTaratura Taratura;
+  FrmTest frm_test;
   // The file last opened or saved (empty until the first Open or Save as).
   std::string NomeFile;
   // The ".DST" record kept between file operations: opening fills it,

@@ -119,9 +119,12 @@ void cmd_modo_Click(Context& c, int i) {
   Finestra& f = Di(c, kSchermi[i]);
   if (f.Visible) {
     f.Visible = false;
-  } else {
-    Mostra(c, kSchermi[i]);
+    return;
   }
+  Mostra(c, kSchermi[i]);
+  // The switch window shows the connected device's switches as they are now.
+  if (i == 2 && c.w.communication.Check1.Value && !c.w.frm_switch.ModoWizard && !c.w.communication.Occupato)
+    ReadSwitch(c);
 }
 
 void cmd_read_Click(Context& c) {
@@ -129,9 +132,10 @@ void cmd_read_Click(Context& c) {
   // with the running one's on the same line.
   if (c.w.communication.Occupato) return;
   ReadEprom(c);
-  // Switch hook: ReadSwitch (switches/) reads the banks into the switch
-  // window here, then the switch window's model help list aiuto_modello is
-  // hidden.
+  // Then the switch settings into the switch window, when the device
+  // answered the configuration read.
+  if (c.s.ErroreCom == 0) ReadSwitch(c);
+  c.w.frm_switch.aiuto_modello.Visible = false;
 }
 
 void cmd_write_Click(Context& c) {

@@ -11,6 +11,7 @@
 
 #include "config/catalog.h"
 #include "config/lookups.h"
+#include "switches/demo.h"
 
 namespace korventa {
 
@@ -74,6 +75,8 @@ struct ProgramState {
   TabellaTolleranze Tolleranze = CostruisciTolleranze();
   // Range-limit texts of the switch window.
   TabellaTestiLimiti TestiLimiti = CostruisciTestiLimiti();
+  // The switch wizard's input names, span/zero tables and D-model ranges.
+  sw::DatiDemo DatiSwitch = sw::CostruisciDatiDemo();
 
   // The configuration being edited: overwritten by reading, by the
   // programming window's edits, by opening a file and by writing.

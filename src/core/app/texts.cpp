@@ -81,6 +81,19 @@ constexpr struct {
     {84, "Funzioni", "Functions"},
     {85, "Funzione Algebrica", "Algebraic Function"},
     {86, "Fisico", "Physical"},
+    // The switch window's own texts.
+    {250, "Il valore non è un numero: nulla è stato scritto", "The value is not a number: nothing was written"},
+    {251, "Il valore non sta in una parola di 16 bit: nulla è stato scritto",
+     "The value does not fit a 16-bit word: nothing was written"},
+    {252, "Stampa / Esporta", "Print / Export"},
+    {253, "Scheda switch", "Switch card"},
+    {254, "Modello", "Model"},
+    {255, "Ingresso", "Input"},
+    {256, "Opzione", "Option"},
+    {257, "Campo", "Range"},
+    {258, "Verifica", "Check"},
+    {259, "Data", "Date"},
+    {260, "File non salvato", "File not saved"},
 };
 
 struct Brand {

@@ -198,6 +198,9 @@ void Strumenti::PausaUsb(InstrumentIo& io, double secondi) {
 bool Strumenti::Scrivi(Ruolo ruolo, Transport& t, const std::string& testo) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(testo.data());
   if (t.Write(std::span<const std::uint8_t>(p, testo.size())) == IoStatus::Ok) return true;
+  // An unplugged adapter stays useless until reopened: the next operation
+  // opens the port again.
+  t.Close();
   return Fallisci(Nome(ruolo) + " " + Dove(ruolo) +
                   Testo2(s_, ": la porta non accetta i dati.", ": the port refused the data."));
 }
@@ -207,9 +210,11 @@ bool Strumenti::Attendi(Ruolo ruolo, Transport& t, std::string& buf, Clock::time
   std::vector<std::uint8_t> arrivati;
   for (;;) {
     arrivati.clear();
-    if (t.ReadAll(arrivati) != IoStatus::Ok)
+    if (t.ReadAll(arrivati) != IoStatus::Ok) {
+      t.Close();
       return Fallisci(Nome(ruolo) + " " + Dove(ruolo) +
                       Testo2(s_, ": la porta non è più disponibile.", ": the port went away."));
+    }
     buf.append(arrivati.begin(), arrivati.end());
     if (done(buf)) return true;
     if (t.Now() >= deadline) return Muto(ruolo);

@@ -15,13 +15,13 @@
 #include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
+#include "qt/views/switch_view.h"
 #include "sim/bench/bench.h"
 #include "sim/options.h"
 
 namespace korventa::qt {
 
 namespace {
-constexpr int kTestoSwitch = 37;  // "Switch"
 }  // namespace
 
 namespace {
@@ -132,7 +132,7 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
     misura_->NuovaLettura();
     communication_->Rendi();
   };
-  switch_ = std::make_unique<SegnapostoView>(*this, Schermo::frm_switch, kTestoSwitch);
+  switch_ = std::make_unique<SwitchView>(*this);
 }
 
 Desktop::~Desktop() {

@@ -31,6 +31,7 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class SwitchView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -92,6 +93,7 @@ class Desktop {
   AboutView& About() { return *about_; }
   QWidget& Misura();
   MisuraView& VistaMisura() { return *misura_; }
+  SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
 
  private:
@@ -121,7 +123,7 @@ class Desktop {
   std::unique_ptr<OperView> oper_;
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
-  std::unique_ptr<SegnapostoView> switch_;
+  std::unique_ptr<SwitchView> switch_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on

@@ -262,6 +262,15 @@ const std::array<GainRange, 7>& GainRanges() {
   return kRanges;
 }
 
+int ZeroTrimAddress(const DeviceIdentity& id, int type, int channel) {
+  if (type != 4 && type != 5) return -1;
+  const int step = type == 4 ? 0 : 1;
+  if (SingleInputModel(id)) return channel == 0 ? 92 + step : -1;
+  return (channel == 0 ? 74 : 85) + step;
+}
+
+double ZeroTrim(std::uint8_t trim) { return trim > 127 ? trim - 255.0 : static_cast<double>(trim); }
+
 AnalogueTruth AnalogueTruth::Seeded(unsigned seed, const DeviceIdentity& id) {
   std::mt19937 random(seed);
   // Errors a calibration must find: well inside its 2 % acceptance band.
@@ -281,6 +290,9 @@ AnalogueTruth AnalogueTruth::Seeded(unsigned seed, const DeviceIdentity& id) {
     t.outputOffset[U(c)] = outOffset(random);
   }
   t.cjcError = cjc(random);
+  std::uniform_real_distribution<double> zero(-8, 8);
+  for (auto& channel : t.zeroError)
+    for (double& z : channel) z = std::round(zero(random));
   return t;
 }
 
@@ -356,7 +368,11 @@ SimInstrument* VirtualBench::Instrument(BenchRole role) {
 
 double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChannel& a, int channel) const {
   const int code = a.code;
-  if (ctx.id.variant == 7) return state_.genOutput ? state_.genFrequency : 0.0;
+  if (ctx.id.variant == 7) {
+    if (!state_.genOutput) return 0.0;
+    const auto error = state_.genFrequencyError.find(state_.genFrequency);
+    return state_.genFrequency + (error == state_.genFrequencyError.end() ? 0.0 : error->second);
+  }
   const Terminals routed = TerminalsFor(ctx.id, state_.closed);
   double applied = 0;  // V, A or Ω at the terminals the type reads
   if (routed == Terminals::RefLow || routed == Terminals::RefHigh) {
@@ -374,10 +390,15 @@ double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChann
     if (!std::isfinite(stored) || stored <= 0) stored = nominal;
     ratio = stored / truth_.Constant(ctx.id, g.type, channel);
   }
+  // The 10 V and 20 mA inputs have a zero error of their own, in mV or µA,
+  // which the trim byte in memory takes away.
+  double zero = 0;
+  if (const int at = ZeroTrimAddress(ctx.id, code, channel); at >= 0)
+    zero = (truth_.zeroError[U(channel)][U(code - 4)] + ZeroTrim(ctx.memory[U(at)])) / 1000.0;
   switch (code) {
     case 1: case 2: case 3: return applied * 1000.0 * ratio;  // mV
-    case 4: return applied * ratio;                           // V
-    case 5: return applied * 1000.0 * ratio;                  // mA
+    case 4: return applied * ratio + zero;                    // V
+    case 5: return applied * 1000.0 * ratio + zero;           // mA
     default: break;
   }
   if (code >= 16) return applied * ratio;  // Ω

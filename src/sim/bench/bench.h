@@ -42,6 +42,14 @@ struct GainRange {
 };
 const std::array<GainRange, 7>& GainRanges();
 
+// The zero-trim byte of the 10 V (type 4) or 20 mA (type 5) input of a
+// channel: PLV7100 and PLV7150 keep channel A's at 92 and 93, the others at
+// 74 and 75 (channel A) and 85 and 86 (channel B). -1 for other inputs.
+int ZeroTrimAddress(const DeviceIdentity& id, int type, int channel);
+// What a trim byte adds to the reading, in mV or µA: a byte above 127
+// takes 255 - byte away, the others add the byte.
+double ZeroTrim(std::uint8_t trim);
+
 struct AnalogueTruth {
   // The constant that makes each range read exactly, per channel, by the
   // range's index in GainRanges().
@@ -51,6 +59,9 @@ struct AnalogueTruth {
   std::array<double, 2> outputOffset{};
   // The cold-junction sensor reads this much high (°C).
   double cjcError = 0;
+  // Zero error of the 10 V (mV) and 20 mA (µA) inputs per channel, which the
+  // zero-trim byte corrects.
+  std::array<std::array<double, 2>, 2> zeroError{};
 
   static AnalogueTruth Seeded(unsigned seed, const DeviceIdentity& id);
   // The range's true constant for this converter.

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -39,6 +40,9 @@ struct BenchState {
   double genFrequency = 1000;
   double genVolts = 1;
   double genOffset = 0;
+  // A faulty generator (for tests): the hertz its output is off by at some
+  // set frequencies.
+  std::map<double, double> genFrequencyError;
   // Instruments switched off answer nothing.
   std::set<BenchRole> off;
 };
