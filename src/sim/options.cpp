@@ -95,11 +95,12 @@ void DescribeSimOptions(CLI::App& app, SimOptions& o) {
          [&o](const std::string& text) {
            std::array<std::uint8_t, 4> dip{};
            if (!ParseDip(text, dip))
-             throw CLI::ValidationError("--dip", "\"" + text + "\" is not one to four bytes a,b,c,d");
+             throw CLI::ValidationError("--dip", "\"" + text + "\" is not one to four bytes a:b:c:d");
            o.dip = dip;
          },
-         "switch banks, decimal or 0x.. (default all 0; 0,0,4,0 on the PLV7300)")
-      ->type_name("A,B,C,D")
+         "switch banks SW1, SW2, SW3, decimal or 0x.. (also A,B,C,D; default all 0; 0:0:4:0 on the PLV7300); "
+         "in an option list: dip=0x27:0x14:0x03")
+      ->type_name("A:B:C[:D]")
       ->group(device);
   real("--rate", o.rate, 0.01, 1000, "measurement frames per second while streaming (default 10)", device);
   for (std::size_t ch = 0; ch < 2; ++ch) {
@@ -179,99 +180,9 @@ bool ParseSimArgs(const std::vector<std::string>& args, SimOptions& out, std::st
       return false;
     case CommandLine::Help:
       o.help = true;
-<<<<<<< HEAD
       break;
     case CommandLine::Run:
       break;
-=======
-    } else if (name == "--model") {
-      if (!value(o.model)) return false;
-      if (!IdentityForModel(o.model)) {
-        error = "--model: unknown model code \"" + o.model + "\"";
-        return false;
-      }
-    } else if (name == "--variant") {
-      if (!number(0, 255, n)) return false;
-      o.variant = static_cast<int>(n);
-    } else if (name == "--product") {
-      if (!number(0, 255, n)) return false;
-      o.product = static_cast<int>(n);
-    } else if (name == "--firmware") {
-      if (!number(0, 255, n)) return false;
-      o.firmware = static_cast<int>(n);
-    } else if (name == "--extra") {
-      if (!number(0, 255, n)) return false;
-      o.extra = static_cast<int>(n);
-    } else if (name == "--memory") {
-      if (!value(o.memoryFile)) return false;
-    } else if (name == "--dip") {
-      std::string text;
-      if (!value(text)) return false;
-      std::array<std::uint8_t, 4> dip{};
-      if (!ParseDip(text, dip)) {
-        error = "--dip: \"" + text + "\" is not one to four bytes a:b:c:d";
-        return false;
-      }
-      o.dip = dip;
-    } else if (name == "--baud") {
-      if (!number(0, 10000000, n)) return false;
-      o.baud = static_cast<int>(n);
-    } else if (name == "--rate") {
-      if (!real(0.01, 1000, o.rate)) return false;
-    } else if (name == "--signal-a" || name == "--signal-b") {
-      std::string text;
-      if (!value(text)) return false;
-      if (!ParseSignal(text, o.inputSignals[name == "--signal-a" ? 0 : 1], error)) {
-        error = name + ": " + error;
-        return false;
-      }
-    } else if (name == "--seed") {
-      std::string text;
-      if (!value(text)) return false;
-      std::uint64_t seed = 0;
-      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seed);
-      if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
-        error = "--seed: \"" + text + "\" is not a whole number";
-        return false;
-      }
-      o.faults.seed = seed;
-    } else if (name == "--garbage") {
-      if (!real(0, 1, o.faults.garbage)) return false;
-    } else if (name == "--split") {
-      if (!flag()) return false;
-      o.faults.split = true;
-    } else if (name == "--drop") {
-      if (!real(0, 1, o.faults.drop)) return false;
-    } else if (name == "--wrong-terminator") {
-      if (!real(0, 1, o.faults.wrongTerminator)) return false;
-    } else if (name == "--stale") {
-      if (!real(0, 1, o.faults.stale)) return false;
-    } else if (name == "--silent-after") {
-      if (!number(0, 2000000000, n)) return false;
-      o.faults.silentAfter = n;
-    } else if (name == "--vanish-after") {
-      if (!number(0, 2000000000, n)) return false;
-      o.faults.vanishAfter = n;
-    } else if (name == "--real-time") {
-      if (!flag()) return false;
-      o.clock = ClockMode::RealTime;
-    } else if (name == "--stdin-exit") {
-      if (!flag()) return false;
-      o.stdinExit = true;
-    } else if (name == "--bench") {
-      if (!flag()) return false;
-      o.bench = true;
-    } else if (name == "--bench-port") {
-      if (!number(0, 65535, n)) return false;
-      o.benchPort = static_cast<int>(n);
-    } else if (name == "--unit") {
-      if (!number(0, 2000000000, n)) return false;
-      o.unit = static_cast<unsigned>(n);
-    } else {
-      error = "unknown option \"" + args[i] + "\"";
-      return false;
-    }
->>>>>>> main
   }
   out = std::move(o);
   return true;
@@ -302,74 +213,10 @@ bool ParseSimOptionString(std::string_view text, SimOptions& out, std::string& e
 }
 
 std::string SimUsage() {
-<<<<<<< HEAD
   SimOptions o;
   CLI::App app = SimApp();
   DescribeSimOptions(app, o);
   return HelpText(app);
-=======
-  return R"(Usage: korventa-sim [options]
-Runs a virtual converter behind a pseudo-terminal. The first line on
-standard output is the path of the terminal to open as the serial port.
-Serves until SIGINT or SIGTERM (or end of standard input with --stdin-exit).
-
-Device:
-  --model CODE          catalogue model code (default PLV7100), e.g. PLV7110A
-  --variant N           answer this variant code instead of the model's
-                        (1 for the other PLV7100, 5 for the two-input 7220 D)
-  --product N           product family code (default 12; 11 = older family)
-  --firmware N          firmware version (default 4)
-  --extra N             extra identification byte (default 0)
-  --memory FILE         configuration memory image (256 raw bytes); writes
-                        are saved back to it. A missing file starts from the
-                        model's factory image and is created by the first
-                        write. The model line of variants 2 to 6 is then the
-                        one in the file's byte 4.
-  --dip A:B:C[:D]       switch banks SW1, SW2, SW3, decimal or 0x.. (also
-                        A,B,C,D; default all 0; 0:0:4:0 on the PLV7300);
-                        in an option list: dip=0x27:0x14:0x03
-  --rate N              measurement frames per second while streaming (default 10)
-  --signal-a SIGNAL     simulated input of channel A, in the units of its input
-  --signal-b SIGNAL     type (°C, mV, Hz ...): sweep (default: 10 % to 90 % of
-                        the range and back in 20 s), steady:V,
-                        ramp:LOW:HIGH[:SECONDS], sine:LOW:HIGH[:SECONDS]
-                        (period 20 s unless given)
-
-Line:
-  --baud N              pace bytes at N baud, 10 bit times each (default 0:
-                        unpaced)
-
-Faults (deterministic for a given --seed). The first five apply to every
-answer the converter sends: replies, the "OK" to "PR" and measurement frames.
-  --garbage P           probability of 1-4 random bytes in front of an answer
-  --split               send every answer in 2 or 3 pieces, 5-30 ms apart
-  --drop P              probability that an answer is lost
-  --wrong-terminator P  probability that an answer ends with the wrong byte
-  --stale P             probability that the previous answer is repeated first
-  --silent-after N      take N frames, then answer and stream nothing more
-                        (0: never answer)
-  --vanish-after N      take N frames, then close the terminal (the port
-                        disappears); the simulator keeps running until stopped
-  --seed N              seed of the fault decisions (default 1)
-
-Bench:
-  --bench               also start the bench instruments (calibrator, two
-                        multimeters, relay unit, power supply, function
-                        generator), each on its own terminal, wired to the
-                        converter; prints one line per role with its path
-  --bench-port N        TCP port of the function generator on 127.0.0.1
-                        (default: any free port)
-  --unit N              which simulated unit: seeds its analogue errors
-                        (default 1)
-
-Other:
-  --stdin-exit          stop when standard input reaches end of file
-  --real-time           (in-process ports only) run on the real clock instead
-                        of a virtual one
-  --help                this text
-Options may also be written --name=value.
-)";
->>>>>>> main
 }
 
 bool MakeConverterConfig(const SimOptions& o, ConverterConfig& out, std::string& error) {
