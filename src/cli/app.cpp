@@ -78,6 +78,18 @@ void AddFactoryCommands(CommandTable& table) {
                  "ambient, mult-set INDEX REM|LOC VOLT|CURR, mult-read INDEX, beep, switch CHANNELS, "
                  "supply on|off VOLTS, supply-current",
                  Device::NotNeeded, &CmdBench);
+  AddArgsCommand(table, "switches",
+                 "[--json] | compose --model NAME --input TEXT [--output TEXT] [--option on|off] [--span N] "
+                 "[--zero N] [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json] | set-default "
+                 "--input TEXT (--span V | --zero V) [--yes]: the DIP switches read from the device, the switch "
+                 "wizard without a device, or the stored default span or zero of an input type",
+                 Device::Needed, &CmdSwitches, &SwitchesSenzaDispositivo);
+  AddArgsCommand(table, "production",
+                 "--model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption] "
+                 "[--no-switch-check] [--no-checkpoints] [--default-image] [--final-programming] "
+                 "[--on-fault abort|retry|ignore] [--model-files DIR] [--json]: the production run on the bench "
+                 "(see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
+                 Device::Needed, &CmdProduction);
   AddArgsCommand(table, "check",
                  "--device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1] "
                  "[--report FILE]: the calibration check: instruments set up, the input range's zero, half and span "
@@ -136,7 +148,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       break;
   }
   const CommandTable::Entry* command = table.Chosen();
-  const bool needsDevice = command->device == Device::Needed;
+  const bool needsDevice =
+      command->device == Device::Needed && !(command->withoutDevice && command->withoutDevice());
   if (needsDevice && global.port.empty() && global.simulate.empty()) {
     err << "korventa-cli: " << command->app->get_name() << ": name a device with --port PORT or --simulate MODEL\n";
     return kExitUsage;

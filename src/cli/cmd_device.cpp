@@ -14,7 +14,7 @@ bool ParseInt(const std::string& text, int lo, int hi, int& out) {
 }
 
 void AddArgsCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
-                    CommandFn run) {
+                    CommandFn run, bool (*withoutDevice)(const Args& args)) {
   auto app = std::make_shared<CLI::App*>(nullptr);
   CLI::App& c = table.Add(name, description, device, [app, run](Session& s, std::ostream& out, std::ostream& err) {
     return run(s, (*app)->remaining(), out, err);
@@ -23,6 +23,7 @@ void AddArgsCommand(CommandTable& table, const std::string& name, const std::str
   // the option parser would take for an option); --help still answers.
   c.prefix_command();
   *app = &c;
+  if (withoutDevice) table.Last().withoutDevice = [app, withoutDevice] { return withoutDevice((*app)->remaining()); };
 }
 
 namespace {

@@ -35,7 +35,10 @@ class CommandTable {
     CLI::App* app;
     Device device;
     CommandRun run;
+    // When set and true, the command needs no device after all.
+    std::function<bool()> withoutDevice;
   };
+  Entry& Last() { return entries_.back(); }
   // The command the parsed arguments chose, or null.
   const Entry* Chosen() const;
 
@@ -58,13 +61,16 @@ void AddMeasureCommand(CommandTable& table);
 using Args = std::vector<std::string>;
 using CommandFn = int (*)(Session& session, const Args& args, std::ostream& out, std::ostream& err);
 void AddArgsCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
-                    CommandFn run);
+                    CommandFn run, bool (*withoutDevice)(const Args& args) = nullptr);
 
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+bool SwitchesSenzaDispositivo(const Args& args);
+int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 
 // A whole number from lo to hi (decimal or 0x-hexadecimal).
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

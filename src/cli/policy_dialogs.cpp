@@ -54,8 +54,9 @@ Answer PolicyDialogs::MsgBox(const std::string& text, Buttons buttons, Icon icon
 
 std::optional<std::string> PolicyDialogs::InputBox(const std::string& prompt, const std::string& caption,
                                                    const std::string& defaultText) {
-  err_ << caption << ": " << prompt << " [" << defaultText << "]\n";
-  return defaultText;
+  const std::string& answer = inputText.empty() ? defaultText : inputText;
+  err_ << caption << ": " << prompt << " [" << answer << "]\n";
+  return answer;
 }
 
 std::optional<std::string> PolicyDialogs::OpenFileName(const FileDialogRequest&) {

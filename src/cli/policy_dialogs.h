@@ -25,6 +25,8 @@ class PolicyDialogs : public Dialogs {
   std::optional<std::string> OpenFileName(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFileName(const FileDialogRequest& request) override;
 
+  // --yes given after a command name.
+  void AnswerYes() { policy_.yes = true; }
   // Each device operation gets its own allowance of retries.
   void ResetRetries() { retriesLeft_ = -1; }
   // A question was answered Cancel or No by policy (the CLI then exits 3).
@@ -32,6 +34,9 @@ class PolicyDialogs : public Dialogs {
   // Names the file dialogs answer with (set by the command being run).
   std::string openName;
   std::string saveName;
+  // What an input box is answered with (set by the command being run);
+  // empty: the proposed text.
+  std::string inputText;
 
  private:
   Policy policy_;

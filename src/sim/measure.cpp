@@ -410,7 +410,8 @@ std::string EncodeMeasureFrame(const MeasureSample& s, const DeviceIdentity& id,
   double value3 = s.input[0];
   if (v == 5) value3 = s.input[1];
   const int code = s.inputCodeA ? *s.inputCodeA : memory[mem::kInputA] & 0x1F;
-  if (v == 0 && (code == 4 || code == 5)) value3 *= 1000.0;
+  // The PLV7100 and PLV7150 send their 10 V and 20 mA inputs in mV and µA.
+  if ((v == 0 || v == 8) && (code == 4 || code == 5)) value3 *= 1000.0;
   put(11, EncodeMeasureFloat(value3));
   m[14] = s.status;
   if (id.product == 11) m[5] = s.status;

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "calibration/verifica.h"
 #include "app/state.h"
+#include "calibration/frm_tara.h"
 #include "config/program_window.h"
 #include "factory/frm_test.h"
 #include "files/dst_record.h"
@@ -23,6 +24,8 @@ struct Windows {
   FrmOper frm_Oper;
   FrmAbout frm_About;
   FrmLang frm_Lang;
+  FrmTara frm_tara;
+  Frm3100 Frm_3100;
   // The calibration check's windows and state, and the bench-test window.
   FrmVerifica frm_verifica;
   InterfacciaStrumVer interfaccia_strum_ver;

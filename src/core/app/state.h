@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/records.h"
@@ -29,6 +30,9 @@ struct ProgramState {
   std::uint8_t CodVariante = 0;
   std::uint8_t VerSw = 0;
   std::uint8_t IdExtra = 0;
+  // The model code the factory functions work on (the calibration window's
+  // choice).
+  std::string Modello;
 
   // Number of channels less one: 1 on every device.
   int NumCanali1 = 1;

@@ -359,6 +359,8 @@ bool LeggiSw(Context& c) {
 
 bool Tra(int v, int a, int b) { return v >= a && v <= b; }
 
+void Rinfresca(Context& c);
+
 // A typed number: the whole text must be one decimal number ("." point).
 std::optional<double> NumeroEsatto(std::string_view t) {
   while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
@@ -371,25 +373,25 @@ std::optional<double> NumeroEsatto(std::string_view t) {
   return v;
 }
 
-void ModificaPredefinito(Context& c, bool zero) {
+bool ModificaPredefinito(Context& c, bool zero) {
   ProgramState& s = c.s;
   FrmSwitch& f = c.w.frm_switch;
-  if (f.ModoWizard) return;
+  if (f.ModoWizard) return false;
   const int mostrato = CodiceMostrato(c);
   int code = mostrato;
   const bool res300K = s.CodProdotto == 12 && s.CodVariante == 6 && code == kCodRes300K;
   if (res300K) code = 18;
-  if (code == 0) return;
+  if (code == 0) return false;
   const auto risposta =
       c.dialogs.InputBox(zero ? "Enter Zero Default" : "Enter Span Default", c.w.communication.Caption, "");
-  if (!risposta || risposta->empty()) return;
+  if (!risposta || risposta->empty()) return false;
   const std::string titolo = TitoloApplicazione(s);
   // A text that is not a number would be written as 0 into the device's
   // default: refused, nothing is written.
   const auto valore = NumeroEsatto(*risposta);
   if (!valore) {
     c.dialogs.MsgBox(Testo(s, kTestoNonNumero), Buttons::Ok, Icon::Error, titolo);
-    return;
+    return false;
   }
   const double v = *valore;
   const TipoIngresso& tipo = Tipo(s, mostrato);
@@ -400,7 +402,7 @@ void ModificaPredefinito(Context& c, bool zero) {
   if ((sopra || sotto) &&
       c.dialogs.MsgBox(avviso + " " + Testo(s, kTestoLimiti), Buttons::OkCancel, Icon::Warning, titolo) ==
           Answer::Cancel)
-    return;
+    return false;
   double grezzo = v * std::pow(10.0, Tipo(s, code).Decimali);
   if (res300K) grezzo *= 10;
   const long r = std::lround(grezzo);
@@ -409,13 +411,20 @@ void ModificaPredefinito(Context& c, bool zero) {
   const int indirizzo = sw::IndirizzoPredefinito(code) + (zero ? 2 : 0);
   if (r < lo || r > hi || indirizzo + 1 > 255) {
     c.dialogs.MsgBox(Testo(s, kTestoFuori16), Buttons::Ok, Icon::Error, titolo);
-    return;
+    return false;
   }
   const auto [alto, basso] = SplitWord(r);
   s.BufIndirizzi = {static_cast<std::uint8_t>(indirizzo), static_cast<std::uint8_t>(indirizzo + 1)};
   s.BufDati = {static_cast<std::uint8_t>(basso), static_cast<std::uint8_t>(alto)};
   c.link.WriteBytes(0, 2);
-  if (s.ErroreCom) return;
+  if (s.ErroreCom) return false;
+  Rinfresca(c);
+  return true;
+}
+
+// Lists and banks again after a new stored default.
+void Rinfresca(Context& c) {
+  FrmSwitch& f = c.w.frm_switch;
   const int span = f.lst_span.ListIndex, zeroPos = f.lst_zero.ListIndex;
   if (Famiglia11(c)) {
     CaricaListe11(c);
@@ -596,13 +605,9 @@ void lst_zero_Click(Context& c, int k) {
   Disegna(c);
 }
 
-void lst_span_DblClick(Context& c, int k) {
-  if (k == 0) ModificaPredefinito(c, false);
-}
+bool lst_span_DblClick(Context& c, int k) { return k == 0 && ModificaPredefinito(c, false); }
 
-void lst_zero_DblClick(Context& c, int k) {
-  if (k == 0) ModificaPredefinito(c, true);
-}
+bool lst_zero_DblClick(Context& c, int k) { return k == 0 && ModificaPredefinito(c, true); }
 
 void cmb_SW_in_Click(Context& c, int /*ch*/) {
   FrmSwitch& f = c.w.frm_switch;

@@ -93,8 +93,9 @@ void ControllaConfig(Context& c);
 void lst_span_Click(Context& c, int k);
 void lst_zero_Click(Context& c, int k);
 // Double click on an entry: position 0 ("Def: ") edits the stored default.
-void lst_span_DblClick(Context& c, int k);
-void lst_zero_DblClick(Context& c, int k);
+// True when a new default was written.
+bool lst_span_DblClick(Context& c, int k);
+bool lst_zero_DblClick(Context& c, int k);
 void cmb_SW_in_Click(Context& c, int ch);
 void cmb_sw_Out_Click(Context& c, int ch);
 void Opzione_Click(Context& c, int i);

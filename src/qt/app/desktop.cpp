@@ -16,6 +16,7 @@
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
 #include "qt/views/switch_view.h"
+#include "qt/views/tara_view.h"
 #include "sim/bench/bench.h"
 #include "sim/options.h"
 
@@ -185,7 +186,13 @@ void Desktop::Aggiorna() {
   about_->Rendi();
   misura_->Rendi();
   switch_->Rendi();
+  if (taratura_) taratura_->Rendi();
   Spia();
+}
+
+TaraView& Desktop::Taratura() {
+  if (!taratura_) taratura_ = std::make_unique<TaraView>(*this);
+  return *taratura_;
 }
 
 void Desktop::Spia() {

@@ -32,6 +32,7 @@ class AboutView;
 class SegnapostoView;
 class MisuraView;
 class SwitchView;
+class TaraView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -95,6 +96,8 @@ class Desktop {
   MisuraView& VistaMisura() { return *misura_; }
   SwitchView& VistaSwitch() { return *switch_; }
   QWidget& Switch();
+  // The calibration window (Collaudo > Taratura), made on first use.
+  TaraView& Taratura();
 
  private:
   void Spia();
@@ -124,6 +127,7 @@ class Desktop {
   std::unique_ptr<AboutView> about_;
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SwitchView> switch_;
+  std::unique_ptr<TaraView> taratura_;
 
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on

@@ -15,6 +15,7 @@
 
 #include "app/context.h"
 #include "qt/app/desktop.h"
+#include "qt/views/tara_view.h"
 
 namespace korventa::qt {
 
@@ -185,6 +186,12 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   QMenu* collaudo = menu(&C::mnu_Collaudo);
   Voce(collaudo, &C::mnu_Collaudo_EEprom, nullptr);
   Voce(collaudo, &C::mnu_Collaudo_Taratura, nullptr);
+  connect(voci_.back().second, &QAction::triggered, this, [this] {
+    TaraView& t = d_.Taratura();
+    t.Rendi();
+    t.show();
+    t.raise();
+  });
   Voce(collaudo, &C::mnu_test, nullptr);
   QMenu* aiuto = menu(&C::mnu_Help);
   Voce(aiuto, &C::mnu_Help_About, mnu_Help_About_Click);

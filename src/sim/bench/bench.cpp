@@ -17,6 +17,7 @@ constexpr double kLoadOhms = 250.0;  // the multimeter's shunt across a current 
 constexpr double kMicrovoltsPerDegree = 41.0;  // thermocouple slope, close to type K near room temperature
 constexpr double kReferenceLow = 1000.0;   // PTC reference resistors
 constexpr double kReferenceHigh = 2000.0;
+constexpr double kSaturationRaw = 4095.0;  // the output stage's top end, in counts
 
 std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
@@ -51,9 +52,18 @@ Terminals TerminalsFor(const DeviceIdentity& id, const std::set<int>& closed) {
                                               {{114}, Terminals::RefLow},
                                               {{106}, Terminals::RefHigh},
                                               {{}, Terminals::RefHigh}};
+  // The two-device PLV3100: device 1 on the first relays, device 2 also
+  // switching 104 to 106.
+  static const std::vector<int> kRelays3100 = {101, 102, 103, 104, 105, 106, 112};
+  static const std::vector<Wiring> k3100 = {{{101, 102}, Terminals::Volt},
+                                             {{101, 102, 104, 105, 106}, Terminals::Volt},
+                                             {{102, 103, 112}, Terminals::Resistance},
+                                             {{102, 103, 104, 105, 106, 112}, Terminals::Resistance},
+                                             {{103, 104, 105, 106, 112}, Terminals::Resistance}};
   const bool single = SingleInputModel(id);
-  const auto& relays = single ? kRelays7100 : kRelaysOther;
-  const auto& table = id.model == "PLV7150" ? k7150 : single ? k7100 : kOther;
+  const bool m3100 = id.model == "PLV3100";
+  const auto& relays = m3100 ? kRelays3100 : single ? kRelays7100 : kRelaysOther;
+  const auto& table = m3100 ? k3100 : id.model == "PLV7150" ? k7150 : single ? k7100 : kOther;
   std::set<int> used;
   for (int r : relays)
     if (closed.count(r)) used.insert(r);
@@ -416,10 +426,16 @@ double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChann
 double VirtualBench::MultimeterValue(int channel, bool current) {
   if (!converter_) return 0;
   const MeasureContext ctx{converter_->Identity(), converter_->Bank(0), converter_->Dip(), converter_->Forced(), 0.0};
+  // The production bench measures both outputs with multimeter 0: it is
+  // switched to channel B's output while that one alone is being forced.
+  if (channel == 0 && ctx.forced[1] && !ctx.forced[0]) channel = 1;
   const auto channels = ActiveChannels(ctx.id, ctx.memory, ctx.dip);
   const MeasureSample sample = model_->Sample(ctx);
   const bool currentOutput = channels[U(channel)].current;
-  const double physical = NominalOutput(currentOutput, sample.outputRaw[U(channel)]) * (1 + truth_.outputGain[U(channel)]) +
+  // A forced count of 0 drives the output stage into saturation at the top.
+  double raw = sample.outputRaw[U(channel)];
+  if (ctx.forced[U(channel)] && *ctx.forced[U(channel)] == 0) raw = kSaturationRaw;
+  const double physical = NominalOutput(currentOutput, raw) * (1 + truth_.outputGain[U(channel)]) +
                           truth_.outputOffset[U(channel)];
   if (currentOutput) return current ? physical / 1000.0 : physical / 1000.0 * kLoadOhms;
   return current ? physical / kLoadOhms : physical;
@@ -432,7 +448,7 @@ double VirtualBench::SupplyCurrent() const {
   if (id_.model == "PLV7100") mA = 11 + 300 / v;
   else if (id_.model.rfind("PLV7110", 0) == 0) mA = 14;
   else if (id_.model == "PLV3100") mA = 10;
-  return mA / 1000.0;
+  return (mA + truth_.extraSupply_mA) / 1000.0;
 }
 
 std::unique_ptr<PortFactory> VirtualBench::Ports(std::map<std::string, BenchRole> names) {

@@ -59,6 +59,8 @@ struct AnalogueTruth {
   std::array<double, 2> outputOffset{};
   // The cold-junction sensor reads this much high (°C).
   double cjcError = 0;
+  // The unit draws this much more supply current than its model (mA).
+  double extraSupply_mA = 0;
   // Zero error of the 10 V (mV) and 20 mA (µA) inputs per channel, which the
   // zero-trim byte corrects.
   std::array<std::array<double, 2>, 2> zeroError{};
@@ -86,6 +88,8 @@ class VirtualBench {
 
   BenchState& State() { return state_; }
   const AnalogueTruth& Truth() const { return truth_; }
+  // A unit with a fault of its own: tests change its truth.
+  AnalogueTruth& Truth() { return truth_; }
   const BenchOptions& Options() const { return options_; }
   // The converter's measurement model; put it in ConverterConfig::model.
   std::shared_ptr<MeasureModel> Model() { return model_; }

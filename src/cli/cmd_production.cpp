@@ -1,0 +1,235 @@
+// korventa-cli production: the factory's production run, headless. Each
+// step's row is printed as it completes, then the whole table; --json gives
+// the rows and the verdict as one document instead.
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "app/json.h"
+#include "cli/banco.h"
+#include "cli/commands.h"
+#include "factory/collaudo.h"
+
+namespace korventa::cli {
+
+namespace {
+
+constexpr int kExitRedRows = 5;
+
+// The Abort/Retry/Ignore questions of the run answered as --on-fault says
+// (Retry only as many times in a row as --retries allows, then Abort); every
+// other question goes to the usual policy.
+class FaultDialogs final : public Dialogs {
+ public:
+  FaultDialogs(Dialogs& inner, Answer fault, int retries, std::ostream& err)
+      : inner_(inner), fault_(fault), retries_(retries), err_(err) {}
+  Answer MsgBox(const std::string& text, Buttons buttons, Icon icon, const std::string& caption) override {
+    if (buttons != Buttons::AbortRetryIgnore) return inner_.MsgBox(text, buttons, icon, caption);
+    Answer a = fault_;
+    if (a == Answer::Retry && ++retried_ > retries_) a = Answer::Abort;
+    if (a != Answer::Retry) retried_ = 0;
+    err_ << "korventa-cli: " << text << " -> " << (a == Answer::Abort ? "Abort" : a == Answer::Retry ? "Retry" : "Ignore")
+         << '\n';
+    return a;
+  }
+  std::optional<std::string> InputBox(const std::string& p, const std::string& c, const std::string& d) override {
+    return inner_.InputBox(p, c, d);
+  }
+  std::optional<std::string> OpenFileName(const FileDialogRequest& r) override { return inner_.OpenFileName(r); }
+  std::optional<std::string> SaveFileName(const FileDialogRequest& r) override { return inner_.SaveFileName(r); }
+
+ private:
+  Dialogs& inner_;
+  Answer fault_;
+  int retries_;
+  int retried_ = 0;
+  std::ostream& err_;
+};
+
+const char* NomeColore(Colore c) {
+  switch (c) {
+    case Colore::Verde: return "pass";
+    case Colore::Rosso: return "FAIL";
+    case Colore::Giallo: return "unfinished";
+    default: return "-";
+  }
+}
+
+std::string RigaTesto(const FrmTara& f, int i) {
+  const RigaTara& r = f.righe[static_cast<std::size_t>(i)];
+  char buf[200];
+  std::snprintf(buf, sizeof buf, "%2d  %-9s %-18s %-10s %-10s %-10s %s", i, r.chk_tara.Caption.c_str(),
+                r.txt_k1.Text.c_str(), r.txt_zero.Text.c_str(), r.txt_half.Text.c_str(), r.txt_span.Text.c_str(),
+                NomeColore(r.chk_tara.colore));
+  return buf;
+}
+
+bool RigaDelCanaleB(int i) { return (i >= 10 && i <= 19) || i == 21; }
+
+json::Value RigaJson(const FrmTara& f, int i) {
+  const RigaTara& r = f.righe[static_cast<std::size_t>(i)];
+  json::Value v = json::Value::Object();
+  v.Set("row", i);
+  v.Set("range", r.chk_tara.Caption);
+  v.Set("channel", RigaDelCanaleB(i) ? "B" : "A");
+  v.Set("constant", r.txt_k1.Text);
+  if (i < 8 || i > 11) {
+    if (const RangeIngresso* g = RangeDiRiga(i)) {
+      const RangeIngresso x = RangePerModello(*g, f.modello, RigaDelCanaleB(i) ? 1 : 0);
+      v.Set("nominal", x.N);
+    }
+  }
+  json::Value letture = json::Value::Array();
+  for (const auto* t : {&r.txt_zero, &r.txt_half, &r.txt_span}) {
+    json::Value l = json::Value::Object();
+    l.Set("reading", t->Text);
+    l.Set("verdict", NomeColore(t->colore));
+    letture.Push(l);
+  }
+  v.Set("readings", letture);
+  v.Set("verdict", NomeColore(r.chk_tara.colore));
+  return v;
+}
+
+bool ParseRows(const std::string& text, std::vector<int>& rows) {
+  std::stringstream ss(text);
+  std::string item;
+  while (std::getline(ss, item, ',')) {
+    int r = 0;
+    if (!ParseInt(item, 0, kRigheTara - 1, r)) return false;
+    rows.push_back(r);
+  }
+  return !rows.empty();
+}
+
+}  // namespace
+
+int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+  auto uso = [&err](const std::string& testo) {
+    err << "korventa-cli: production: " << testo << '\n';
+    return kExitUsage;
+  };
+  std::string modello, canali = "", faultText = "abort", cartella = ".";
+  std::vector<int> righe;
+  bool resume = false, noCons = false, noSwitch = false, noCheck = false, image = false, finale = false, asJson = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& v) {
+      if (i + 1 >= args.size()) return false;
+      v = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--model") {
+      if (!value(modello)) return uso("--model needs a model code");
+    } else if (a == "--channels") {
+      if (!value(canali) || (canali != "A" && canali != "B" && canali != "AB")) return uso("--channels A|B|AB");
+    } else if (a == "--rows") {
+      if (!value(v) || !ParseRows(v, righe)) return uso("--rows LIST (row numbers 0 to 21, comma-separated)");
+    } else if (a == "--on-fault") {
+      if (!value(faultText) || (faultText != "abort" && faultText != "retry" && faultText != "ignore"))
+        return uso("--on-fault abort|retry|ignore");
+    } else if (a == "--model-files") {
+      if (!value(cartella)) return uso("--model-files DIR");
+    } else if (a == "--resume") {
+      resume = true;
+    } else if (a == "--no-consumption") {
+      noCons = true;
+    } else if (a == "--no-switch-check") {
+      noSwitch = true;
+    } else if (a == "--no-checkpoints") {
+      noCheck = true;
+    } else if (a == "--default-image") {
+      image = true;
+    } else if (a == "--final-programming") {
+      finale = true;
+    } else if (a == "--json") {
+      asJson = true;
+    } else {
+      return uso("unknown option " + a);
+    }
+  }
+  const ModelloTara* m = ModelloTaraDaCodice(modello);
+  if (!m) {
+    std::string elenco;
+    for (const auto& x : ModelliTara()) elenco += std::string(elenco.empty() ? "" : ", ") + x.codice;
+    return uso("--model MODEL, one of " + elenco);
+  }
+  SelettoriStrumenti sel;
+  if (const int rc = SelettoriDaOpzioni(s.options, sel, err); rc != kExitOk) return rc;
+  Banco banco;
+  std::string error;
+  if (!ApriBanco(s, sel, sim::BenchRole::Mult, banco, error)) return uso(error);
+  Link& link = DispositivoDelBanco(s, banco);
+  const Answer fault = faultText == "retry" ? Answer::Retry : faultText == "ignore" ? Answer::Ignore : Answer::Abort;
+  FaultDialogs dialogs(s.dialogs, fault, s.options.retries, err);
+  Strumenti strumenti(s.state, sel, *banco.porte, *banco.usb, dialogs);
+
+  FrmTara f;
+  Frm3100 f3100;
+  opt_modello_Click(f, f3100, s.state, static_cast<int>(m - ModelliTara().data()));
+  if (modello == "PLV3100") AbilitaDispositivo(f3100, false, 0);
+  f.cartellaModelli = cartella;
+  f.chk_default.Value = image;
+  f.chk_programma.Value = finale;
+  if (noCons) f.chk_Consumo.Value = false;
+  if (noSwitch) f.chk_switch.Value = false;
+  if (noCheck) f.chk_controllo.Value = false;
+  if (!canali.empty()) {
+    f.chk_Canale[0].Value = canali.find('A') != std::string::npos;
+    f.chk_Canale[1].Value = canali.find('B') != std::string::npos;
+  }
+  if (!righe.empty())
+    for (int i = 0; i < kRigheTara; ++i)
+      f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(righe.begin(), righe.end(), i) > 0;
+
+  std::array<bool, kRigheTara> stampata{};
+  BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
+  b.aggiorna = [&] {
+    for (int i = 0; i < kRigheTara; ++i) {
+      const auto c = f.righe[static_cast<std::size_t>(i)].chk_tara.colore;
+      const bool finita = c == Colore::Verde || c == Colore::Rosso;
+      if (finita && !stampata[static_cast<std::size_t>(i)] && !asJson) out << RigaTesto(f, i) << '\n' << std::flush;
+      stampata[static_cast<std::size_t>(i)] = finita;
+    }
+  };
+  Collaudo collaudo(b);
+  const EsitoCollaudo e = resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
+
+  const char* verdetto = e.errore ? "error" : e.righeRosse.empty() ? "pass" : "fail";
+  std::vector<int> eseguite;
+  for (int i = 0; i < kRigheTara; ++i)
+    if (f.righe[static_cast<std::size_t>(i)].chk_tara.Value && f.chk_Canale[RigaDelCanaleB(i) ? 1 : 0].Value)
+      eseguite.push_back(i);
+  if (asJson) {
+    json::Value doc = json::Value::Object();
+    doc.Set("model", modello);
+    doc.Set("identification", e.identificazione);
+    doc.Set("status", f.lbl_collaudo.Caption);
+    json::Value correnti = json::Value::Array();
+    for (const auto& c : e.correnti) {
+      json::Value x = json::Value::Object();
+      x.Set("volts", c.volt);
+      x.Set("mA", c.mA);
+      x.Set("limit", c.limite);
+      correnti.Push(x);
+    }
+    doc.Set("supplyCurrents", correnti);
+    json::Value rows = json::Value::Array();
+    for (int i : eseguite) rows.Push(RigaJson(f, i));
+    doc.Set("rows", rows);
+    doc.Set("verdict", verdetto);
+    if (e.errore) doc.Set("error", e.messaggio);
+    out << json::Write(doc) << '\n';
+  } else {
+    out << "\n" << f.lbl_collaudo.Caption << " - " << modello << " - " << verdetto << '\n';
+    for (int i : eseguite) out << RigaTesto(f, i) << '\n';
+  }
+  if (e.errore) {
+    err << "korventa-cli: production: " << e.messaggio << '\n';
+    return kExitComm;
+  }
+  return e.righeRosse.empty() ? kExitOk : kExitRedRows;
+}
+
+}  // namespace korventa::cli

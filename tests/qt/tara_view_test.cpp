@@ -1,0 +1,85 @@
+// The calibration window during a production run on the simulated bench:
+// the rows repaint while the run goes on, STOP is honoured at the next step
+// and the run leaves its certificate and log line in the reports folder.
+#include <QtCore/QDir>
+#include <QtCore/QSettings>
+#include <QtCore/QStandardPaths>
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
+#include <QtTest/QtTest>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QRadioButton>
+#include <QtWidgets/QTableWidget>
+
+#include <memory>
+
+#include "qt/app/desktop.h"
+#include "qt/views/tara_view.h"
+#include "support/scripted_dialogs.h"
+
+using namespace korventa;
+using namespace korventa::qt;
+
+class TaraViewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+  void StopDuringTheRunEndsItAtTheNextStep() {
+    QTemporaryDir rapporti;
+    QSettings("KORVENTA", "korventa").setValue("collaudo/rapporti", rapporti.path());
+    test::ScriptedDialogs domande;
+    OpzioniDesktop o;
+    o.simula = "PLV7110A,baud=0";
+    std::string errore;
+    Desktop d(o, errore, &domande);
+    QVERIFY2(d.Valido(), errore.c_str());
+    d.Avvia();
+    TaraView& t = d.Taratura();
+    t.show();
+    t.opt_modello(1)->click();
+    FrmTara& f = d.Ctx().w.frm_tara;
+    QCOMPARE(f.modello, std::string("PLV7110A"));
+    f.chk_switch.Value = f.chk_Consumo.Value = f.chk_controllo.Value = f.chk_programma.Value = false;
+    for (auto& r : f.righe) r.chk_tara.Value = false;
+    f.righe[0].chk_tara.Value = f.righe[1].chk_tara.Value = true;
+    f.ritardo = 0.2;  // the settling delay is the window's; a short one keeps the test quick
+    t.Rendi();
+
+    // Row 0 is the first in the table; STOP as soon as it shows yellow.
+    QString stato;
+    QTimer sorveglia;
+    sorveglia.setInterval(20);
+    connect(&sorveglia, &QTimer::timeout, this, [&] {
+      if (stato.isEmpty() && t.Tabella()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00)) {
+        stato = t.lbl_collaudo()->text();
+        t.Command5()->click();
+      }
+    });
+    sorveglia.start();
+    t.Command2()->click();
+    sorveglia.stop();
+
+    QCOMPARE(stato, QString("COLLAUDO IN CORSO"));
+    QCOMPARE(t.lbl_collaudo()->text(), QString("COLLAUDO TERMINATO"));
+    QCOMPARE(t.Tabella()->item(0, 1)->background().color(), QColor(0x00, 0xFF, 0x00));
+    // STOP ends row 0 after its constant, before its check points; row 1
+    // never runs.
+    QVERIFY(f.righe[1].txt_k1.Text.empty());
+    QVERIFY(t.Command2()->isEnabled());
+    if (qEnvironmentVariableIsSet("KORVENTA_SCREENSHOTS"))
+      t.grab().save(QDir(qEnvironmentVariable("KORVENTA_SCREENSHOTS")).filePath("frm_tara.png"));
+    const QDir cartella(rapporti.path());
+    QCOMPARE(cartella.entryList({"PLV7110A_*.pdf"}).size(), 1);
+    QFile log(cartella.filePath("collaudi.csv"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QStringList righe = QString(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(righe.size(), 2);
+    QVERIFY2(righe[1].contains(",PLV7110A,") && righe[1].endsWith(",FAIL,0 1"), qPrintable(righe[1]));
+  }
+};
+
+QTEST_MAIN(TaraViewTest)
+#include "tara_view_test.moc"
