@@ -114,7 +114,7 @@ void AddFactoryCommands(CommandTable& table) {
 
 CLI::App& CommandTable::Add(const std::string& name, const std::string& description, Device device, CommandRun run) {
   CLI::App* sub = app_.add_subcommand(name, description);
-  entries_.push_back({sub, device, std::move(run)});
+  entries_.push_back({sub, device, std::move(run), {}});
   return *sub;
 }
 

@@ -21,7 +21,8 @@ void AddArgsCommand(CommandTable& table, const std::string& name, const std::str
   });
   // The arguments are taken as they stand (a value may be negative, which
   // the option parser would take for an option); --help still answers.
-  c.prefix_command();
+  c.allow_extras();
+  c.fallthrough(false);
   *app = &c;
   if (withoutDevice) table.Last().withoutDevice = [app, withoutDevice] { return withoutDevice((*app)->remaining()); };
 }
