@@ -11,6 +11,8 @@
 //   write  WriteBytes of the pairs WriteEprom builds for the model's factory
 //          configuration (taken beforehand from the built-in simulated
 //          converter on a virtual clock);
+//   verify the read-back of the written addresses that follows every
+//          configuration write;
 //   measure  the measuring loop the measurement window and korventa-cli run
 //          (preparation excluded), for a number of streamed readings.
 //
@@ -280,7 +282,7 @@ int main(int argc, char** argv) {
       return ok ? std::optional<Timing>(t) : std::nullopt;
     };
 
-    std::vector<Timing> reads, writes;
+    std::vector<Timing> reads, writes, verifies;
     for (int i = 0; i < runs; ++i) {
       auto r = timed([&] { return ReadEprom(prog.c) == kLetturaOk; });
       auto w = timed([&] {
@@ -288,12 +290,15 @@ int main(int argc, char** argv) {
         prog.s.BufDati = pairs->second;
         return prog.link.WriteBytes(0, static_cast<int>(pairs->first.size()));
       });
-      if (!r || !w) {
+      // The read-back every configuration write ends with.
+      auto v = timed([&] { return VerificaScrittura(prog.c).Ok(); });
+      if (!r || !w || !v) {
         std::fprintf(stderr, "bench_config_families: variant %d: run %d failed\n", f.variant, i + 1);
         return 1;
       }
       reads.push_back(*r);
       writes.push_back(*w);
+      verifies.push_back(*v);
     }
 
     // Measurement: the loop from its first reading to the last, so the
@@ -321,6 +326,7 @@ int main(int argc, char** argv) {
                 pairs->first.size());
     Row("read", read);
     Row("write", write);
+    Row("verify", Median(verifies));
     if (esito == EsitoMisura::Fermata && cpuFirst && cpuLast) {
       const double wall = std::chrono::duration<double>(wallLast - wallFirst).count();
       const Cpu cpu = *cpuLast - *cpuFirst;

@@ -14,7 +14,7 @@ void AddFactoryCommands(CommandTable& table);
 
 // Every command, in the order the help lists them.
 constexpr CommandRegistration kCommands[] = {
-    &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddMeasureCommand,
+    &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddDiffCommand, &AddMeasureCommand,
     &AddFactoryCommands,
 };
 
@@ -46,6 +46,13 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
       ->type_name("ROLE=SELECTOR")
       ->allow_extra_args(false)
       ->group(connection);
+  app.add_option("--backup-dir", g.backupDir,
+                 "folder of the automatic backups taken before every memory write (default "
+                 "$XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)")
+      ->type_name("DIR")
+      ->check([](const std::string& v) { return v.empty() ? std::string("--backup-dir needs a folder") : std::string(); })
+      ->group(answers);
+  app.add_flag("--no-backup", g.noBackup, "write without taking a backup first")->group(answers);
   app.add_flag("--yes", g.yes, "answer OK to limit warnings and file questions (default: Cancel, exit 3)")
       ->group(answers);
   app.add_option("--lang", g.lang, "language of the texts printed (default it)")
@@ -73,6 +80,19 @@ class NoPort : public Transport {
 
 // The factory side's commands, each reading its own arguments.
 void AddFactoryCommands(CommandTable& table) {
+  AddArgsCommand(table, "eeprom",
+                 "read [--out FILE] | write FILE [--yes] [--verify] | verify FILE: the memory editor's 256-value "
+                 "image file of bank 0 read, written (asks; --yes writes) or compared (\"address<TAB>expected<TAB>"
+                 "found\" per difference, exit 2 if any)",
+                 Device::Needed, &CmdEeprom);
+  AddArgsCommand(table, "register",
+                 "read --bank B --addr A --format byte|int|float | write --bank B --addr A --format byte|int|float "
+                 "(--value V | --raw b1,b2,b3): one register as a byte, a 16-bit integer or a device float",
+                 Device::Needed, &CmdRegister);
+  AddArgsCommand(table, "restore",
+                 "[--list] [--last | --at TIME]: the connected device's backups (--list, the default), or write "
+                 "back the old values of the last one or of the one at TIME",
+                 Device::Needed, &CmdRestore);
   AddArgsCommand(table, "bench",
                  "ACTION: drive one bench instrument (see --instrument): cal-set VALUE, cal-send CMD D1 D2 D3 D4, "
                  "ambient, mult-set INDEX REM|LOC VOLT|CURR, mult-read INDEX, beep, switch CHANNELS, "

@@ -20,6 +20,8 @@ struct GlobalOptions {
   int retries = 2;       // --retries
   std::string lang = "it";  // --lang it|en
   bool yes = false;         // --yes: OK to every OK/Cancel question (also after the command)
+  std::string backupDir;    // --backup-dir DIR (default: the user's data folder)
+  bool noBackup = false;    // --no-backup
   std::vector<std::string> instruments;  // --instrument ROLE=SELECTOR, for the bench command
 };
 

@@ -1,8 +1,8 @@
-#include <fstream>
 #include <sstream>
 
 #include "app/command_line.h"
 #include "cli/commands.h"
+#include "files/safe_file.h"
 
 namespace korventa::cli {
 
@@ -48,11 +48,11 @@ int Dump(Session& s, const DumpOptions& o, std::ostream& out, std::ostream& err)
     out << text.str();
     return kExitOk;
   }
-  std::ofstream f(o.outFile, std::ios::binary | std::ios::trunc);
-  f << text.str();
-  f.close();
-  if (!f) {
-    err << "korventa-cli: cannot write " << o.outFile << '\n';
+  // Replaced whole or not at all, like a saved configuration.
+  const std::string t = text.str();
+  std::string error;
+  if (!WriteFileAtomically(o.outFile, std::span(reinterpret_cast<const std::uint8_t*>(t.data()), t.size()), error)) {
+    err << "korventa-cli: dump: " << error << '\n';
     return kExitFile;
   }
   return kExitOk;

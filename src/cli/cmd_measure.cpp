@@ -88,7 +88,9 @@ int Measure(Session& s, const MeasureOptions& o, std::ostream& out, std::ostream
       return kExitComm;
   }
 
-  InterruptFlag ctrlC;
+  // Ctrl-C, SIGTERM, SIGHUP or a reader that closed the pipe end the run
+  // the way its own end does: the device is told to stop streaming.
+  InterruptFlag stop(true);
   FrmMisura& f = c.w.frm_misura;
   long printed = 0;
   bool prepared = false;
@@ -113,7 +115,7 @@ int Measure(Session& s, const MeasureOptions& o, std::ostream& out, std::ostream
       out.flush();
       s.dialogs.ResetRetries();
     }
-    if ((count > 0 && printed >= count) || ctrlC.Set()) c.s.InMisura = false;
+    if ((count > 0 && printed >= count) || stop.Set() || !out) c.s.InMisura = false;
   };
   s.dialogs.ResetRetries();
   const EsitoMisura esito = Cmd_StartRead_Click(c);

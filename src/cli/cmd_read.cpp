@@ -119,14 +119,21 @@ json::Value MemoryJson(const MemoriaLetta& m) {
   return mem;
 }
 
-int Identify(Session& s, std::ostream& out) {
+int Identify(Session& s, std::ostream& out, std::ostream& err) {
   Context c = s.ctx();
   s.dialogs.ResetRetries();
-  if (s.link.ReadProduct()[0] != 0) return kExitComm;
+  if (s.link.ReadProduct()[0] != 0) {
+    err << "korventa-cli: identify: the device did not identify itself\n";
+    return kExitComm;
+  }
+  DispositivoIdentificato(c);
   // The model and text set-up recognises the model (reading memory byte 4
   // on the models that come in several lines).
   s.dialogs.ResetRetries();
-  if (!ImpostaTesti(c)) return kExitComm;
+  if (!ImpostaTesti(c)) {
+    err << "korventa-cli: identify: the model could not be recognised (memory byte 4 could not be read)\n";
+    return kExitComm;
+  }
   const std::string code = CodiceModelloRiconosciuto(c);
   out << "product: " << int(s.state.CodProdotto) << '\n'
       << "variant: " << int(s.state.CodVariante) << '\n'
@@ -161,7 +168,10 @@ int Read(Session& s, const ReadOptions& o, std::ostream& out, std::ostream& err)
   if (!o.saveAs.empty()) {
     // As File > Save as would store the programming window's values.
     s.dialogs.saveName = o.saveAs;
-    if (!SaveConfigFile(c, true)) return kExitFile;
+    if (!SaveConfigFile(c, true)) {
+      err << "korventa-cli: read: " << o.saveAs << " not saved\n";
+      return kExitFile;
+    }
   }
   if (o.asJson) {
     json::Value doc = json::Value::object();
@@ -184,7 +194,7 @@ int Read(Session& s, const ReadOptions& o, std::ostream& out, std::ostream& err)
 
 void AddIdentifyCommand(CommandTable& table) {
   table.Add("identify", "identify the connected device: family, variant, firmware, extra id, model code and name",
-            Device::Needed, [](Session& s, std::ostream& out, std::ostream&) { return Identify(s, out); });
+            Device::Needed, [](Session& s, std::ostream& out, std::ostream& err) { return Identify(s, out, err); });
 }
 
 void AddReadCommand(CommandTable& table) {

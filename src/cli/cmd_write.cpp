@@ -3,15 +3,16 @@
 // device the way the desktop program does it: read the device first, put the
 // values into the programming window, then WriteEprom.
 #include <algorithm>
-#include <map>
 #include <string>
 
 #include "app/json.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "config/form_fields.h"
 #include "config/program_window.h"
 #include "config/read_config.h"
 #include "config/write_config.h"
+#include "config/write_diff.h"
 #include "files/config_file.h"
 #include "files/dst_record.h"
 #include "files/dst_show.h"
@@ -48,74 +49,54 @@ int LoadForm(Session& s, const std::string& path, std::ostream& err) {
   return kExitOk;
 }
 
-// Reads back every address written and compares it with the last byte
-// written there. Bit 6 of the output bytes is the device's own on the
-// models where writing preserves it, so it is left out of the comparison.
-int Verify(Session& s, std::ostream& out, std::ostream& err) {
-  std::map<int, int> expected;
-  for (std::size_t i = 0; i < s.state.BufIndirizzi.size() && i < s.state.BufDati.size(); ++i)
-    expected[s.state.BufIndirizzi[i]] = s.state.BufDati[i];
-  if (expected.empty()) return kExitOk;
-  const int v = s.state.CodVariante;
-  const bool bitDelDispositivo = !(s.state.CodProdotto == 12 && (v == 0 || v == 7 || v == 8 || v == 9));
-  const int first = expected.begin()->first;
-  const int last = expected.rbegin()->first;
-  s.dialogs.ResetRetries();
-  const auto read = s.link.ReadBytes(0, first, last - first + 1);
-  if (s.state.ErroreCom) {
-    err << "korventa-cli: write: the configuration was written but could not be read back for checking\n";
-    return kExitComm;
-  }
-  int differences = 0;
-  for (const auto& [address, byte] : expected) {
-    const int found = read[static_cast<std::size_t>(address - first)];
-    const int mask = bitDelDispositivo && (address == 4 || address == 6) ? ~64 : ~0;
-    if (((found ^ byte) & mask & 0xFF) == 0) continue;
-    out << "difference: address " << address << ", expected " << byte << ", found " << found << '\n';
-    ++differences;
-  }
-  if (differences > 0) {
-    err << "korventa-cli: write: " << differences << " of " << expected.size()
-        << " addresses read back differently\n";
-    return kExitComm;
-  }
-  out << "verified: " << expected.size() << " addresses\n";
-  return kExitOk;
-}
+}  // namespace
+
+namespace {
 
 struct ShowOptions {
   std::string path;
   bool json = false;
 };
 
-int Show(const ShowOptions& o, std::ostream& out, std::ostream& err) {
+int Show(Session& s, const ShowOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& path = o.path;
+  const bool json = o.json;
   std::string error;
-  const auto record = LoadDstFile(o.path, error);
+  const auto record = LoadDstFile(path, error);
   if (!record) {
     err << "korventa-cli: show: " << error << '\n';
     return kExitFile;
   }
-  out << DescribeDst(*record, o.json);
+  // Marked against the model the file was saved for.
+  ProgramState model = s.state;
+  model.CodProdotto = record->CodProdotto;
+  model.CodVariante = record->CodVariante;
+  model.VerSw = record->VerSw;
+  std::vector<std::size_t> marked;
+  for (const auto& campo : CampiNonAmmessi(model, *record)) marked.push_back(campo.offset);
+  out << DescribeDst(*record, json, marked);
   return kExitOk;
 }
 
-struct WriteOptions {
-  std::string dst, form;
-  bool verify = false;
-};
+}  // namespace
 
-int Write(Session& s, const WriteOptions& o, std::ostream& out, std::ostream& err) {
-  const std::string& dst = o.dst;
-  const std::string& form = o.form;
-  if (dst.empty() == form.empty()) {
-    err << "korventa-cli: write: name either a .DST file or --form FILE.json\n";
+void AddWriteSourceOptions(CLI::App& app, WriteSource& source) {
+  auto* file = app.add_option("file", source.dst, "the .DST file")->type_name("FILE.DST");
+  app.add_option("--form", source.form, "a form document as read --json prints it, edited")
+      ->type_name("FILE.json")
+      ->excludes(file);
+}
+
+int PrepareWrite(Session& s, const std::string& name, const WriteSource& source, std::ostream& err) {
+  if (source.dst.empty() == source.form.empty()) {
+    err << "korventa-cli: " << name << ": name either a .DST file or --form FILE.json\n";
     return kExitUsage;
   }
   // A file that cannot be used is found out before the device is touched.
-  if (!dst.empty()) {
+  if (!source.dst.empty()) {
     std::string error;
-    if (!LoadDstFile(dst, error)) {
-      err << "korventa-cli: write: " << error << '\n';
+    if (!LoadDstFile(source.dst, error)) {
+      err << "korventa-cli: " << name << ": " << error << '\n';
       return kExitFile;
     }
   }
@@ -127,30 +108,58 @@ int Write(Session& s, const WriteOptions& o, std::ostream& out, std::ostream& er
     case kLetturaOk:
       break;
     case kLetturaRifiutata:
+      // Family 11 is not read but is written, with the same map: the
+      // writing check decides, as the desktop program's Write does.
+      if (s.state.CodProdotto == 11) break;
+      err << "korventa-cli: " << name << ": the device is not one this program configures (family "
+          << int(s.state.CodProdotto) << "); nothing written\n";
       return kExitRefused;
     default:
-      err << "korventa-cli: write: the device could not be read; nothing written\n";
+      err << "korventa-cli: " << name << ": the device could not be read; nothing written\n";
       return kExitComm;
   }
 
-  if (!dst.empty()) {
-    s.dialogs.openName = dst;
+  if (!source.dst.empty()) {
+    s.dialogs.openName = source.dst;
     switch (OpenConfigFile(ctx)) {
       case OpenResult::Loaded:
         break;
       case OpenResult::Cancelled:
-        err << "korventa-cli: write: " << dst << " not loaded; nothing written (--yes loads it anyway)\n";
+        err << "korventa-cli: " << name << ": " << source.dst << " not loaded; nothing written (--yes loads it anyway)\n";
         return kExitRefused;
       case OpenResult::NoName:
       case OpenResult::Unreadable:
+        err << "korventa-cli: " << name << ": " << source.dst << " not loaded; nothing written\n";
         return kExitFile;
     }
-  } else if (int rc = LoadForm(s, form, err); rc != kExitOk) {
+  } else if (int rc = LoadForm(s, source.form, err); rc != kExitOk) {
     return rc;
   }
+  return kExitOk;
+}
 
+namespace {
+
+int Write(Session& s, const WriteSource& source, std::ostream& out, std::ostream& err) {
+  if (int rc = PrepareWrite(s, "write", source, err); rc != kExitOk) return rc;
+  // What will change, printed just before it is written.
+  if (!source.quiet)
+    s.guard.riepilogo = [&out](Context& c, const std::array<int, 256>& vecchi) {
+      out << TestoRiepilogo(c.s, ConfrontaScrittura(c, vecchi));
+      return true;
+    };
+
+  Context ctx = s.ctx();
   s.dialogs.ResetRetries();
-  switch (WriteEprom(ctx)) {
+  // Ctrl-C, SIGTERM or SIGHUP from here on stop the write between two
+  // frames: program mode is left and the user told how far it got.
+  InterruptFlag stop;
+  s.link.SetStopRequest([&stop] { return stop.Set(); });
+  const WriteResult result = WriteEprom(ctx);
+  s.link.SetStopRequest(nullptr);
+  const std::string partial = std::to_string(s.link.PairsSent()) + " of " +
+                              std::to_string(s.state.BufIndirizzi.size()) + " bytes";
+  switch (result) {
     case WriteResult::Written:
       break;
     case WriteResult::Cancelled:
@@ -159,16 +168,34 @@ int Write(Session& s, const WriteOptions& o, std::ostream& out, std::ostream& er
     case WriteResult::Refused:
       err << "korventa-cli: write: refused; nothing written\n";
       return kExitRefused;
+    case WriteResult::Held:
+      err << "korventa-cli: write: stopped before writing; nothing written\n";
+      return kExitRefused;
     case WriteResult::CommFailure:
       err << "korventa-cli: write: communication failed before writing; nothing written\n";
       return kExitComm;
     case WriteResult::Interrupted:
-      err << "korventa-cli: write: communication failed while writing: the device may hold a partial "
-             "configuration; writing again completes it\n";
+      err << "korventa-cli: write: " << (s.link.Stopped() ? "interrupted" : "communication failed") << " after "
+          << partial << ": the device may hold a partial configuration; writing again completes it\n";
       return kExitComm;
   }
   out << "written: " << s.state.BufIndirizzi.size() << " bytes\n";
-  return o.verify ? Verify(s, out, err) : kExitOk;
+  if (!source.verify) return kExitOk;
+  // Nothing but a read-back tells a write the device took from one it let
+  // fall on the floor.
+  s.dialogs.ResetRetries();
+  const Rilettura v = VerificaScrittura(ctx);
+  if (v.Ok()) {
+    out << TestoVerifica(s.state, v) << '\n';
+    return kExitOk;
+  }
+  if (v.Letta)
+    for (const auto& d : v.Differenze) out << "difference: " << d << '\n';
+  err << "korventa-cli: write: " << (v.Letta ? std::to_string(v.Differenze.size()) + " of " +
+                                                   std::to_string(v.Indirizzi) + " addresses read back differently"
+                                             : std::string("the written addresses could not be read back"))
+      << ": the device may hold a partial configuration; writing again completes it\n";
+  return kExitComm;
 }
 
 }  // namespace
@@ -176,23 +203,22 @@ int Write(Session& s, const WriteOptions& o, std::ostream& out, std::ostream& er
 void AddShowCommand(CommandTable& table) {
   auto o = std::make_shared<ShowOptions>();
   CLI::App& c = table.Add("show", "the fields of a .DST configuration file (no device needed)", Device::NotNeeded,
-                          [o](Session&, std::ostream& out, std::ostream& err) { return Show(*o, out, err); });
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Show(s, *o, out, err); });
   c.add_option("file", o->path, "the .DST file")->type_name("FILE.DST")->required();
   c.add_flag("--json", o->json, "print the fields as JSON");
 }
 
 void AddWriteCommand(CommandTable& table) {
-  auto o = std::make_shared<WriteOptions>();
+  auto o = std::make_shared<WriteSource>();
   CLI::App& c = table.Add("write",
-                          "read the device, then write a .DST file's or an edited form's configuration to it",
+                          "read the device, then write a .DST file's or an edited form's configuration to it, "
+                          "printing what changes first and reading every written address back",
                           Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
                             return Write(s, *o, out, err);
                           });
-  auto* file = c.add_option("file", o->dst, "the .DST file to write")->type_name("FILE.DST");
-  c.add_option("--form", o->form, "a form document as read --json prints it, edited")
-      ->type_name("FILE.json")
-      ->excludes(file);
-  c.add_flag("--verify", o->verify, "read every written address back and list each difference");
+  AddWriteSourceOptions(c, *o);
+  c.add_flag("--verify,!--no-verify", o->verify, "read every written address back (the default; --no-verify: skip it)");
+  c.add_flag("--quiet", o->quiet, "do not print what changes before writing");
 }
 
 }  // namespace korventa::cli

@@ -63,6 +63,21 @@ using CommandFn = int (*)(Session& session, const Args& args, std::ostream& out,
 void AddArgsCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
                     CommandFn run, bool (*withoutDevice)(const Args& args) = nullptr);
 
+// What write and diff take: a ".DST" file or a form document, and options.
+struct WriteSource {
+  std::string dst, form;
+  bool verify = true, quiet = false, json = false;
+};
+// Adds the FILE.DST argument and --form FILE.json to write's or diff's app.
+void AddWriteSourceOptions(CLI::App& app, WriteSource& source);
+// Reads the device into the programming window and loads the file or form
+// over it. kExitOk when the window now holds what would be written.
+int PrepareWrite(Session& s, const std::string& name, const WriteSource& source, std::ostream& err);
+void AddDiffCommand(CommandTable& table);
+
+int CmdEeprom(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);

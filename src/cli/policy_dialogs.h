@@ -29,6 +29,8 @@ class PolicyDialogs : public Dialogs {
   void AnswerYes() { policy_.yes = true; }
   // Each device operation gets its own allowance of retries.
   void ResetRetries() { retriesLeft_ = -1; }
+  // Answer OK to OK/Cancel questions from now on (commands that never write).
+  void AnswerOk() { policy_.yes = true; }
   // A question was answered Cancel or No by policy (the CLI then exits 3).
   bool Refused() const { return refused_; }
   // Names the file dialogs answer with (set by the command being run).

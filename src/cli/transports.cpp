@@ -1,4 +1,8 @@
 #include "cli/app.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "sim/options.h"
 
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
@@ -16,6 +20,12 @@ std::unique_ptr<Transport> SimulatedTransport(const GlobalOptions& options, bool
       sim.clock = sim::ClockMode::Virtual;
       continue;
     }
+    // The model is --simulate's; a bare word here is a flag or a mistake,
+    // never a model taken in its place.
+    if (opt.find('=') == std::string::npos && opt != "split" && opt != "real-time") {
+      error = "--sim-opt: unknown key \"" + opt + "\" (KEY=VALUE, or the flags split, real-time, virtual-clock)";
+      return nullptr;
+    }
     optionText += "," + opt;
   }
   if (!sim::ParseSimOptionString(optionText, sim, error)) return nullptr;
@@ -31,6 +41,20 @@ std::unique_ptr<Transport> DefaultTransport(const GlobalOptions& options, std::s
     // A person trying the program sees the device's real pace; scripts may
     // ask for the virtual clock ("--sim-opt virtual-clock").
     return SimulatedTransport(options, false, error);
+  }
+  // A path that names something other than a terminal (/dev/null, a plain
+  // file, a FIFO) would take every frame and answer nothing; say what it is
+  // instead of letting each command time out.
+  if (options.port.rfind('/', 0) == 0) {
+    const int fd = ::open(options.port.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+      const bool terminal = ::isatty(fd) != 0;
+      ::close(fd);
+      if (!terminal) {
+        error = "cannot open port " + options.port + ": it is not a serial port";
+        return nullptr;
+      }
+    }
   }
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
   return qt::SerialPortFactory(qt::WaitMode::Blocking).MakePort(options.port, kDeviceLine);

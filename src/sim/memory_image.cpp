@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/safe_file.h"
 #include "link/codecs.h"
 #include "sim/device_types.h"
 
@@ -175,7 +176,12 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
   MemoryBank m;
   m.fill(0xFF);
   const int v = id.variant;
-  const Setup s = SetupFor(v);
+  Setup s = SetupFor(v);
+  // Lines whose model bits include bit 5 read as doubling (channel B takes
+  // channel A's input), and the program writes them so: the factory image
+  // holds what such a write leaves.
+  const bool doubling = v >= 2 && v <= 6 && (id.lineBits & 0x20);
+  if (doubling) s.b = s.a;
   const int fd = v == 7 ? FrequencyDecimals(s.a.inMax) : 0;
 
   m[mem::kInputA] = static_cast<std::uint8_t>(s.a.code);
@@ -184,7 +190,11 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
   m[mem::kOptionsA + 2] = 0x00;
   m[mem::kOutputA] = OutputByte(s.a, v, fd);
   m[mem::kOutputA + 2] = OutputByte(s.b, v, fd);
-  if (v >= 2 && v <= 6) m[mem::kOutputA] = static_cast<std::uint8_t>((m[mem::kOutputA] & ~0x60) | (id.lineBits & 0x60));
+  if (v >= 2 && v <= 6) {
+    m[mem::kOutputA] = static_cast<std::uint8_t>((m[mem::kOutputA] & ~0x60) | (id.lineBits & 0x60));
+    // Bit 5 is also the doubler, which is written to both output bytes.
+    if (doubling) m[mem::kOutputA + 2] |= 0x20;
+  }
   m[7] = 0;  // cold-junction offsets, tenths of a degree
   m[8] = 0;
   m[9] = 0;  // over-range tolerance 0 %
@@ -236,17 +246,11 @@ MemoryBank DefaultMemoryImage(const DeviceIdentity& id) {
 }
 
 bool LoadMemoryImage(const std::string& path, MemoryBank& out, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open memory image " + path;
-    return false;
-  }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (data.size() != out.size()) {
-    error = "memory image " + path + " holds " + std::to_string(data.size()) + " bytes, not 256";
-    return false;
-  }
-  std::copy(data.begin(), data.end(), out.begin());
+  // Only a regular file of the image's size: a folder, a device such as
+  // /dev/zero or a FIFO is refused before anything is read from it.
+  const auto bytes = ReadFixedSizeFile(path, out.size(), "a memory image", error);
+  if (!bytes) return false;
+  std::copy(bytes->begin(), bytes->end(), out.begin());
   return true;
 }
 

@@ -88,6 +88,11 @@ class VirtualConverter {
   bool Vanished() const { return vanished_; }
   // The port is back (reopened after it vanished).
   void Reappear() { vanished_ = false; }
+  // The adapter is pulled out now, whatever the device is doing.
+  void Vanish() {
+    vanished_ = true;
+    vanishedOnce_ = true;
+  }
   // Why the last save of the memory file failed; empty when it did not.
   const std::string& LastPersistError() const { return persistError_; }
 

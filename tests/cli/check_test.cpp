@@ -17,12 +17,17 @@ using test::Cli;
 struct Osservato {
   sim::SimTransport* converter = nullptr;
   std::vector<std::string> frames;
+  // The outputs still forced when the program let go of the device.
+  std::array<std::optional<int>, 2> forzate{};
 };
 Osservato* osservato = nullptr;
 
 class CtrlCDopoTreForzature final : public Transport {
  public:
   explicit CtrlCDopoTreForzature(std::unique_ptr<Transport> t) : t_(std::move(t)) {}
+  ~CtrlCDopoTreForzature() override {
+    if (osservato->converter) osservato->forzate = osservato->converter->Converter().Forced();
+  }
   void SetPort(const std::string& n) override { t_->SetPort(n); }
   std::string Port() const override { return t_->Port(); }
   bool Open(std::string& e) override { return t_->Open(e); }
@@ -57,8 +62,8 @@ TEST(CliBenchTests, ForcingEndedByCtrlCLeavesTheDeviceOutOfForcing) {
   EXPECT_EQ(r.rc, 0) << r.err;
   EXPECT_EQ(r.out, "forcing A=3500 B=800 until Ctrl-C\nforcing ended\n");
   ASSERT_TRUE(o.converter);
-  EXPECT_FALSE(o.converter->Converter().Forced()[0].has_value());
-  EXPECT_FALSE(o.converter->Converter().Forced()[1].has_value());
+  EXPECT_FALSE(o.forzate[0].has_value());
+  EXPECT_FALSE(o.forzate[1].has_value());
   std::size_t i = o.frames.size();
   while (i > 0 && o.frames[i - 1].rfind("$FPxx", 0) != 0) --i;
   ASSERT_GT(i, 0u);

@@ -10,6 +10,7 @@
 
 #include "cli/app.h"
 #include "link/transport.h"
+#include "support/forwarding_transport.h"
 
 using namespace korventa;
 using namespace korventa::cli;
@@ -47,25 +48,13 @@ std::vector<std::string> Fields(const std::string& row) {
 }
 
 // The simulated device that never starts streaming: "MI" is lost.
-class NoStream : public Transport {
+class NoStream : public korventa::test::ForwardingTransport {
  public:
-  explicit NoStream(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
-  void SetPort(const std::string& n) override { inner_->SetPort(n); }
-  std::string Port() const override { return inner_->Port(); }
-  bool Open(std::string& e) override { return inner_->Open(e); }
-  void Close() override { inner_->Close(); }
-  bool IsOpen() const override { return inner_->IsOpen(); }
+  using ForwardingTransport::ForwardingTransport;
   IoStatus Write(std::span<const std::uint8_t> b) override {
     if (b.size() == 3 && b[0] == 'M' && b[1] == 'I') return IoStatus::Ok;
-    return inner_->Write(b);
+    return ForwardingTransport::Write(b);
   }
-  IoStatus ReadAll(std::vector<std::uint8_t>& out) override { return inner_->ReadAll(out); }
-  void Discard() override { inner_->Discard(); }
-  void Wait(Clock::time_point d, bool w) override { inner_->Wait(d, w); }
-  Clock::time_point Now() const override { return inner_->Now(); }
-
- private:
-  std::unique_ptr<Transport> inner_;
 };
 
 std::unique_ptr<Transport> NoStreamFactory(const GlobalOptions& o, std::string& error) {

@@ -23,6 +23,9 @@ struct SetUpTexts : ::testing::Test {
   Context c{s, w, link, d};
   std::uint8_t byte4 = 0;
   void SetUp() override {
+    // A device has answered: the set-up names it and shows its frames.
+    w.communication.Identificato = true;
+    ModuloPieno(w.frm_program);
     t.responder = [this](test::ScriptedTransport& tr, const std::string& fr) {
       if (fr == protocol::FrameEnterProgram()) tr.Deliver("OK\r\n", 0.001);
       if (fr.size() == 6 && fr[1] == 'R') tr.Deliver(test::Reply(std::string{0, 4, char(byte4)}), 0.001);
@@ -31,7 +34,8 @@ struct SetUpTexts : ::testing::Test {
 };
 
 // The frames of one model, after a set-up that started from every frame
-// shown (so "keeps its state" reads as shown).
+// shown (so "keeps its state" reads as shown). Trips show only on the two
+// models that store them.
 struct Frames {
   bool input1, output1, options1, soglia0, soglia1, opt, delay, doubler, hs, fili1, freq, breaks;
 };
@@ -69,13 +73,13 @@ TEST(ProgramFrames, EachModelShowsItsOwnFrames) {
       {"PLV7300", 7, 4, 17,                      {false, false, false, true,  true,  false, false, true,  true,  true,  true,  true}},
       {"PLV7150", 8, 4, 18,                      {false, false, false, false, false, true,  true,  false, true,  true,  false, true}},
       {"PLV3100", 9, 4, 19,                      {false, false, false, false, false, true,  true,  false, false, true,  false, true}},
-      {"PLV7110A", 2, 4, 1,                      {false, false, false, true,  true,  false, false, false, false, true,  false, true}},
+      {"PLV7110A", 2, 4, 1,                      {false, false, false, false, false, false, false, false, false, true,  false, true}},
       {"PLV7120B", 3, 4, 6,                      {true,  true,  true,  false, false, false, false, false, false, false, false, true}},
-      {"PLV7210C", 6, 4, 11,                     {false, true,  false, true,  true,  false, false, false, false, true,  false, true}},
-      {"PLV7220D", 4, 4, 16,                     {true,  true,  true,  true,  true,  false, false, false, false, true,  false, false}},
-      {"two-input", 5, 4, 16,                    {true,  true,  true,  true,  true,  false, false, false, false, true,  false, false}},
-      {"line unknown", 3, 4, std::nullopt,       {true,  true,  true,  true,  true,  false, false, false, false, true,  false, true}},
-      {"variant 1", 1, 4, 0,                     {true,  true,  true,  true,  true,  true,  true,  true,  true,  true,  false, true}},
+      {"PLV7210C", 6, 4, 11,                     {false, true,  false, false, false, false, false, false, false, true,  false, true}},
+      {"PLV7220D", 4, 4, 16,                     {true,  true,  true,  false, false, false, false, false, false, true,  false, false}},
+      {"two-input", 5, 4, 16,                    {true,  true,  true,  false, false, false, false, false, false, true,  false, false}},
+      {"line unknown", 3, 4, std::nullopt,       {true,  true,  true,  false, false, false, false, false, false, true,  false, true}},
+      {"variant 1", 1, 4, 0,                     {true,  true,  true,  false, false, true,  true,  true,  true,  true,  false, true}},
   };
   for (const auto& k : cases) {
     const Frames got = FramesOf(k.variant, k.firmware, k.model);

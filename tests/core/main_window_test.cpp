@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "app/texts.h"
 #include "sim/options.h"
+#include "support/forwarding_transport.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_transport.h"
 
@@ -141,8 +142,8 @@ TEST_F(MainWindowFixture, OpenComReadsTheDeviceTwiceAndShowsTheProgrammingWindow
   link->ClosePort();
   Tick(true);
   EXPECT_EQ(transport->Port(), "COM5");
-  // The second "Open Com" pressed view button 0 again: hidden.
-  EXPECT_FALSE(F(Schermo::frm_program).Visible);
+  // Every "Open Com" shows the programming window; it never hides it.
+  EXPECT_TRUE(F(Schermo::frm_program).Visible);
 
   Tick(false);
   EXPECT_FALSE(link->PortOpen());
@@ -163,7 +164,8 @@ TEST_F(MainWindowFixture, PortThatCannotBeOpenedReportsInUse) {
   EXPECT_FALSE(m.Check1.Value);
   EXPECT_EQ(m.Check1.Caption, "Open Com");
   ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text, "COM Port already in use");
+  // The usual text, and why on a second line.
+  EXPECT_EQ(dialogs.boxes[0].text, "COM Port already in use\nin use");
   EXPECT_EQ(dialogs.boxes[0].icon, Icon::Error);
   EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::Ok);
   EXPECT_EQ(dialogs.boxes[0].caption, "KORVENTA v.2.7");
@@ -324,3 +326,39 @@ TEST_F(MainWindowFixture, SystemInformationMissingIsToldInItalian) {
 }
 
 }  // namespace
+
+// Write reads every written address back and says so on the main window; a
+// device that dropped a byte is a failure with the partial-configuration
+// message and the differences.
+class DroppingPort : public test::ForwardingTransport {
+ public:
+  using ForwardingTransport::ForwardingTransport;
+  IoStatus Write(std::span<const std::uint8_t> b) override {
+    if (drop && b.size() == 6 && b[0] == '$' && b[1] == 'W' && b[3] == 20) return IoStatus::Ok;
+    return ForwardingTransport::Write(b);
+  }
+  bool drop = false;
+};
+
+TEST_F(MainWindowFixture, WriteIsReadBackAndTheOutcomeShown) {
+  sim::SimOptions o;
+  std::string error;
+  ASSERT_TRUE(sim::ParseSimOptionString("PLV7100", o, error));
+  auto port = std::make_unique<DroppingPort>(sim::MakeSimTransport(o, error));
+  DroppingPort& p = *port;
+  Start(std::move(port));
+  Tick(true);
+  w.frm_program.txt_Input_max[0].Text = "900";
+  cmd_write_Click(*c);
+  EXPECT_EQ(m.lbl_verifica.Caption.rfind("verificato: ", 0), 0u) << m.lbl_verifica.Caption;
+  EXPECT_TRUE(dialogs.boxes.empty());
+
+  p.drop = true;
+  w.frm_program.txt_Input_max[0].Text = "800";
+  cmd_write_Click(*c);
+  EXPECT_EQ(m.lbl_verifica.Caption, "1 di 29 indirizzi riletti diversi:");
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_NE(dialogs.boxes[0].text.find("configurazione parziale"), std::string::npos);
+  EXPECT_NE(dialogs.boxes[0].text.find("indirizzo 20: scritto 64, riletto 40"), std::string::npos)
+      << dialogs.boxes[0].text;
+}

@@ -329,12 +329,12 @@ TEST_F(Misura, RecordingWritesEveryReadingUntilStopped) {
   dialogs.fileNames = {percorso};
   cmd_Registra_Click(*c);
   ASSERT_TRUE(f.Registro && f.Registro->Aperto());
-  EXPECT_EQ(f.cmd_Registra.Caption, "Stop recording");
+  EXPECT_EQ(f.cmd_Registra.Caption, "Ferma registrazione");
   EXPECT_TRUE(dialogs.fileRequests.at(0).overwritePrompt);
   Avvia(2);
   cmd_Registra_Click(*c);
   EXPECT_FALSE(f.Registro);
-  EXPECT_EQ(f.cmd_Registra.Caption, "Record");
+  EXPECT_EQ(f.cmd_Registra.Caption, "Registra");
   std::ifstream in(percorso);
   std::vector<std::string> righe;
   for (std::string r; std::getline(in, r);) righe.push_back(r);

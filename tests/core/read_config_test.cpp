@@ -89,7 +89,7 @@ TEST_F(Decoding, Plv7100ChannelAInEngineeringTerms) {
   EXPECT_EQ(f.txt_soglia_H[0].Text, "800");
   EXPECT_TRUE(f.optTrip[1].Value);
   EXPECT_EQ(s.Soglie[0].SogliaMin, -1);
-  EXPECT_EQ(f.txt_Delay.Text, "0.8");
+  EXPECT_EQ(f.txt_Delay.Text, "0.78");  // to the 58 ms step, not "0.8" (which writes back as 11)
   EXPECT_EQ(f.lbl_limite_in[0].Caption, "-200 ÷  1300 °C");
   EXPECT_EQ(f.lbl_spanmin_in[0].Caption, "Span min.:  100 °C");
   EXPECT_EQ(f.lbl_limite_out[0].Caption, " 4 ÷  20 mA");
@@ -121,7 +121,7 @@ TEST_F(Decoding, ResponseDelayNeedsFirmwareFourOnThePlv7100AndCountsDoubleOn7150
   EXPECT_EQ(f.txt_Delay.Text, "");
   Identify(8, 3);
   Decode();
-  EXPECT_EQ(f.txt_Delay.Text, "1.4");  // 10 * 0.058 * 2 + 0.2
+  EXPECT_EQ(f.txt_Delay.Text, "1.36");  // 10 * 0.058 * 2 + 0.2
 }
 
 TEST_F(Decoding, VoltageTripsAreScaledLikeTheRangeAndTenVoltMinimumFollowsTheVariant) {

@@ -8,6 +8,7 @@
 #include "app/context.h"
 #include "app/numbers.h"
 #include "app/texts.h"
+#include "config/program_window.h"
 #include "config/write_config.h"
 #include "link/codecs.h"
 #include "link/protocol.h"
@@ -62,7 +63,14 @@ struct WriteFixture : ::testing::Test {
       f.cmb_Prog_Out[ch].Text = "4-20 mA";
       f.txt_Output_max[ch].Text = "20";
       f.txt_Output_min[ch].Text = "4";
-      f.opt_CJC[2 * ch + 1].Value = f.opt_Fili[3 * ch].Value = f.opt_funz[3 * ch].Value = true;
+      SelezionaOpzione(Gruppo(f.opt_CJC, 2 * ch, 2), 1);
+      SelezionaOpzione(Gruppo(f.opt_Fili, 3 * ch, 3), 0);
+      SelezionaOpzione(Gruppo(f.opt_funz, 3 * ch, 3), 0);
+      SelezionaOpzione(Gruppo(f.opt_Break, 2 * ch, 2), 0);
+      SelezionaOpzione(Gruppo(f.optTrip, 2 * ch, 2), 0);
+      SelezionaOpzione(Gruppo(f.optRele, 2 * ch, 2), 0);
+      f.cmb_OverRange[ch].Text = "±0%";
+      f.cmb_OverRange[ch].ListIndex = 0;
       f.txt_offset[ch].Text = "0";
       f.txt_soglia_H[ch].Text = "100";
       f.txt_soglia_L[ch].Text = "50";
@@ -90,12 +98,13 @@ TEST_F(WriteFixture, TripModelEncoding) {
   f.txt_soglia_Delay[0].Text = "2";
   f.txt_Delay.Text = "1.36";  // 20 steps of 58 ms above 0.2 s
   f.opt_Break[1].Value = f.optRele[1].Value = f.chk_HS.Value = f.optTrip[1].Value = true;
+  f.opt_Break[0].Value = f.optRele[0].Value = f.optTrip[0].Value = false;
   f.opt_funz[0].Value = false;
   f.opt_funz[2].Value = true;
   f.opt_Fili[0].Value = false;
   f.opt_Fili[2].Value = true;
-  f.cmb_OverRange[0].ListIndex = 2;
-  f.cmb_OverRange[1].ListIndex = 1;
+  f.cmb_OverRange[0].Text = "±5.0%";
+  f.cmb_OverRange[1].Text = "±2.5%";
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_TRUE(dialogs.boxes.empty());
   EXPECT_EQ((std::array<int, 4>{mem[20], mem[21], mem[22], mem[23]}),
@@ -135,6 +144,7 @@ TEST_F(WriteFixture, ModelsWithoutTrips) {
   Connected(1, "Tc K", "1300", "-200");  // kept bit 6 and trip MIN: bit 6 once, no carry
   mem[4] = 0x40;
   f.optTrip[1].Value = true;
+  f.optTrip[0].Value = false;
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_EQ(mem[4], 64 | 16 | 1);
 
@@ -170,7 +180,7 @@ TEST_F(WriteFixture, FrequencyModel) {
     EXPECT_EQ(DecimaliFrequenza(max), d) << max;
 
   Connected(7, "Freq", "6000", "100");
-  f.cmb_Freq_Type.ListIndex = 6;  // "Volt" without the 50 Hz filter
+  f.cmb_Freq_Type.Text = s.TipiFrequenza[6].Nome;  // "Volt" without the 50 Hz filter
   f.txt_aux_freq.Text = "24";
   f.txt_filter.Text = "300";
   f.txt_soglia_H[1].Text = "3000";
@@ -236,7 +246,7 @@ TEST_F(WriteFixture, LimitWarnings) {
   dialogs.answers = {Answer::Ok, Answer::Ok};
   ASSERT_EQ(WriteEprom(ctx), WriteResult::Written);
   EXPECT_EQ(Asked(),
-            (Texts{"Channel A: input value (MAX) exceeds limits", "Channel B: input value (MAX) exceeds limits"}));
+            (Texts{"Channel A: input value (MAX > 1300) exceeds limits", "Channel B: input value (MAX > 1300) exceeds limits"}));
   EXPECT_EQ(dialogs.boxes[0].buttons, Buttons::OkCancel);
   EXPECT_EQ(dialogs.boxes[0].caption, TitoloApplicazione(s));
   EXPECT_EQ(mem[20], 0xB0);
@@ -247,14 +257,14 @@ TEST_F(WriteFixture, LimitWarnings) {
   f.txt_Output_min[1].Text = "3";
   dialogs.answers = {Answer::Ok, Answer::Ok, Answer::Cancel};
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), (Texts{"Channel A: input value (MAX) (SPAN) exceeds limits",
-                            "Channel B: input value (MAX) (SPAN) exceeds limits",
-                            "Channel B: output value (MAX) (MIN) exceeds limits"}));
+  EXPECT_EQ(Asked(), (Texts{"Channel A: input value (MAX > 1300) (SPAN < 100) exceeds limits",
+                            "Channel B: input value (MAX > 1300) (SPAN < 100) exceeds limits",
+                            "Channel B: output value (MAX > 20) (MIN < 4) exceeds limits"}));
 
   Connected(0, "Tc K", "1300", "-200");
   f.txt_offset[0].Text = "-12.6";
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), Texts{"Channel A: CJC Offset exceeds limits"});
+  EXPECT_EQ(Asked(), Texts{"Channel A: CJC Offset (-12.5 ... 12.5) exceeds limits"});
 
   Connected(0, "Tc K", "2372", "-328");
   s.GradiF = {true, true};
@@ -270,7 +280,7 @@ TEST_F(WriteFixture, LimitWarnings) {
   Connected(2, "Tc K", "1300", "-200");
   f.txt_offset[1].Text = "-12.6";
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), Texts{"Channel B: Offset CJC oltre i limiti"});
+  EXPECT_EQ(Asked(), Texts{"Channel B: Offset CJC (-12.5 ... 12.5) oltre i limiti"});
   EXPECT_TRUE(writes.empty());
 }
 
@@ -324,4 +334,21 @@ TEST_F(WriteFixture, AWriteCutShortIsInterrupted) {
     if (writes.size() == 3) t.failWrites = true;
   };
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Interrupted);
+}
+
+// Variant 6 with channel A in °F and channel B in °C: each channel's range
+// and offset are converted by the scale that channel shows, and channel B
+// keeps showing °C afterwards.
+TEST_F(WriteFixture, EachChannelIsConvertedByItsOwnScale) {
+  Connected(6, "KTY81-220", "212", "32");
+  s.GradiF = {true, false};
+  f.txt_Input_max[1].Text = "40";
+  f.txt_Input_min[1].Text = "-30";
+  f.txt_offset[1].Text = "1.0";
+  ASSERT_EQ(WriteEprom(ctx), WriteResult::Written) << (Asked().empty() ? "" : Asked()[0]);
+  EXPECT_DOUBLE_EQ(s.Canali[0].InMax, 100);  // 212 °F
+  EXPECT_DOUBLE_EQ(s.Canali[1].InMax, 40);
+  EXPECT_DOUBLE_EQ(s.Canali[1].InMin, -30);
+  EXPECT_EQ(mem[8], 10);
+  EXPECT_FALSE(s.GradiF[1]);
 }

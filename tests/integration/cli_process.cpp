@@ -44,7 +44,8 @@ std::string CliExecutable() {
 }
 
 CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds,
-                               const std::function<void(const std::string&)>& onOutput) {
+                               const std::function<void(const std::string&)>& onOutput,
+                               const std::function<void(pid_t)>& onStart) {
   CliProcessResult r;
   const std::string exe = CliExecutable();
   if (::access(exe.c_str(), X_OK) != 0) {
@@ -90,6 +91,7 @@ CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limi
   ::close(out[1]);
   ::close(err[1]);
   out[1] = err[1] = -1;
+  if (onStart) onStart(pid);
   ::fcntl(out[0], F_SETFL, O_NONBLOCK);
   ::fcntl(err[0], F_SETFL, O_NONBLOCK);
 

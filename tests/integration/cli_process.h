@@ -8,6 +8,8 @@
 //   EXPECT_EQ(r.rc, 0) << r.err;
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,7 +33,10 @@ std::string CliExecutable();
 // passed (then kills it). Standard input is /dev/null. onOutput, when set,
 // is called with everything printed so far each time standard output grows,
 // so a test can act on the program's progress.
+// onStart, when set, gets the child's process id as soon as it runs (to
+// send it signals).
 CliProcessResult RunCliProcess(const std::vector<std::string>& args, double limitSeconds,
-                               const std::function<void(const std::string&)>& onOutput = {});
+                               const std::function<void(const std::string&)>& onOutput = {},
+                               const std::function<void(pid_t)>& onStart = {});
 
 }  // namespace korventa::test

@@ -4,7 +4,8 @@
 //
 // Rows: identify, read and write --verify (korventa-cli run as a child
 // process, as a script would), switch reads, sample reads and measurement
-// (the link itself). Columns: a clean line, noise in front of the replies,
+// (the link itself); and two rows of writes cut short, by a signal and by a
+// device that falls silent after N frames. Columns: a clean line, noise in front of the replies,
 // replies in 1-byte pieces, stale replies, dropped replies, wrong
 // terminators, a device that falls silent and a port that vanishes in the
 // middle of a transaction.
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -36,6 +38,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -62,7 +65,7 @@ using std::chrono::steady_clock;
 
 // --- The matrix --------------------------------------------------------------
 
-enum class Row { Identify, Read, Write, MeasureCli, Dip, Samples, Measure };
+enum class Row { Identify, Read, Write, MeasureCli, Dip, Samples, Measure, WriteSignal, WriteSilent };
 enum class Col { Clean, Garbage, Pieces, Stale, Drop, WrongTerminator, Silent, Vanish, StaleInPieces };
 
 const char* RowName(Row r) {
@@ -70,6 +73,8 @@ const char* RowName(Row r) {
     case Row::Identify: return "identify (CLI)";
     case Row::Read: return "read (CLI read --json)";
     case Row::Write: return "write (CLI write --verify)";
+    case Row::WriteSignal: return "signal during write (CLI write, SIGTERM)";
+    case Row::WriteSilent: return "device silent after N frames during write (CLI write)";
     case Row::MeasureCli: return "measurement (CLI measure)";
     case Row::Dip: return "switch read (ReadDip)";
     case Row::Samples: return "sample read (ReadSamples)";
@@ -126,6 +131,8 @@ long FramesBefore(Row r, Col c) {
     case Row::Identify: return 2;
     case Row::Read: return 40;
     case Row::Write: return 95;
+    case Row::WriteSignal: return 0;
+    case Row::WriteSilent: return 95;
     case Row::MeasureCli: return 0;
     case Row::Dip: return 2;
     case Row::Samples: return c == Col::Silent ? 2 : 6;
@@ -152,7 +159,7 @@ std::uint64_t Seed(Row r, Col c) {
   switch (r) {
     case Row::Identify: return drop ? 3 : 10;
     case Row::Read: return drop ? 6 : 8;
-    case Row::Write: return drop ? 6 : 8;
+    case Row::Write: case Row::WriteSignal: case Row::WriteSilent: return drop ? 6 : 8;
     case Row::MeasureCli: return drop ? 6 : 8;
     case Row::Dip: return drop ? 3 : 28;
     case Row::Samples: return drop ? 4 : 6;
@@ -166,7 +173,7 @@ double CleanSeconds(Row r) {
   switch (r) {
     case Row::Identify: return 0.5;
     case Row::Read: return 0.9;
-    case Row::Write: return 3.9;
+    case Row::Write: case Row::WriteSignal: case Row::WriteSilent: return 3.9;
     case Row::MeasureCli: return 4.0;
     case Row::Dip: return 0.4;
     case Row::Samples: return 1.1;
@@ -247,6 +254,8 @@ double Limit(Row r, const Column& c) {
     case Row::Identify: return WorstReadProduct(k) + kSlack;
     case Row::Read: return WorstReadProduct(k) + WorstReadBytes(65, k, paced) + kSlack;
     case Row::Write:
+    case Row::WriteSignal:
+    case Row::WriteSilent:
       return 2 * WorstReadProduct(k) + 2 * WorstReadBytes(65, k, paced) + WorstWriteBytes(36, paced) + kSlack;
     case Row::MeasureCli:
       // The configuration read, the start sequence (identification, switch
@@ -300,7 +309,8 @@ class Matrix {
     if (cells_.empty()) return {};
     std::ostringstream t;
     t << "\n| row | fault | outcome | time / limit | detail |\n|---|---|---|---|---|\n";
-    for (Row r : {Row::Identify, Row::Read, Row::Write, Row::MeasureCli, Row::Dip, Row::Samples, Row::Measure}) {
+    for (Row r : {Row::Identify, Row::Read, Row::Write, Row::WriteSignal, Row::WriteSilent, Row::MeasureCli,
+                  Row::Dip, Row::Samples, Row::Measure}) {
       for (const Column& c : Columns()) {
         auto it = cells_.find({r, c.col});
         if (it == cells_.end()) continue;
@@ -709,6 +719,84 @@ TEST_F(FaultMatrixCli, EveryCellGivesTheResultOrAClearFailureInTime) {
   }
 }
 
+// A write cut short must say so and exit 2, never "written" with exit 0: a
+// SIGTERM in the middle of the "$W" frames (sent once a few bytes of the
+// memory file have changed), and a device that falls silent after N frames
+// (in the write phase, and in the read-back after it) while a plain write,
+// verified by default, runs.
+TEST_F(FaultMatrixCli, WritesCutShortBySignalOrSilenceSaySo) {
+  ASSERT_TRUE(ref_) << "no reference run";
+  TempDir dir("cut-");
+  const auto initial = TestImage();
+  const std::string before(initial.begin(), initial.end());
+  struct Case {
+    Row row;
+    Col col;
+    long silentAfter;  // 0: the signal instead
+    const char* said;
+  };
+  const std::vector<Case> cases = {
+      {Row::WriteSignal, Col::Clean, 0, "write: interrupted after "},
+      {Row::WriteSilent, Col::Silent, FramesBefore(Row::WriteSilent, Col::Silent),
+       "the written addresses could not be read back"},
+      {Row::WriteSilent, Col::Silent, 125, "the written addresses could not be read back"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(RowName(k.row)) + ", N = " + std::to_string(k.silentAfter));
+    const auto memory = dir.path() / ("memory-" + std::to_string(k.silentAfter) + ".bin");
+    WriteImage(memory, initial);
+    Args simArgs = {"--model", "PLV7100", "--memory", memory.string()};
+    if (k.silentAfter > 0) simArgs.insert(simArgs.end(), {"--silent-after", std::to_string(k.silentAfter)});
+    test::SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(simArgs, error)) << error;
+    const Args args = {"--port", sim.SlavePath(), "--lang", "en", "--retries", "0", "--yes", "write",
+                       (dir_->path() / "factory.DST").string()};
+    std::atomic<bool> ended{false};
+    std::thread killer;
+    auto onStart = [&](pid_t pid) {
+      if (k.silentAfter > 0) return;
+      killer = std::thread([&, pid] {
+        while (!ended) {
+          const std::string now = ReadFile(memory);
+          int changed = 0;
+          for (std::size_t i = 0; i < now.size() && i < before.size(); ++i) changed += now[i] != before[i];
+          if (changed >= 8) {
+            ::kill(pid, SIGTERM);
+            return;
+          }
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+      });
+    };
+    const Column& column = ColumnOf(k.col);
+    const auto r = test::RunCliProcess(args, Limit(Row::Write, column), {}, onStart);
+    ended = true;
+    if (killer.joinable()) killer.join();
+    Outcome o;
+    o.seconds = r.seconds;
+    o.limit = Limit(Row::Write, column);
+    o.messages = r.err;
+    const std::string after = ReadFile(memory);
+    if (r.rc == cli::kExitComm && Count(r.err, k.said) == 1 &&
+        Count(r.err, "the device may hold a partial configuration; writing again completes it") == 1) {
+      o.verdict = Verdict::Failed;
+      o.detail = "exit 2, \"" + r.err.substr(r.err.find(k.said)).substr(0, 60) + "...\"";
+    } else {
+      o.detail = "exit " + std::to_string(r.rc) + ": " + r.err + r.out;
+    }
+    if (k.silentAfter == 0 || k.silentAfter == FramesBefore(Row::WriteSilent, Col::Silent))
+      Matrix::Get().Record(k.row, k.col, o);
+    EXPECT_EQ(o.verdict, Verdict::Failed) << o.detail;
+    EXPECT_FALSE(r.killed);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_NE(after, before);                    // part of it arrived...
+    if (k.silentAfter != 125) {
+      EXPECT_NE(after, ref_->memoryAfterWrite);  // ...not all of it
+    }
+  }
+}
+
 // --- Link rows ----------------------------------------------------------------------
 
 struct RecordingBusy : BusyObserver {
@@ -948,7 +1036,8 @@ std::vector<LinkCellParam> LinkCells() {
 }
 
 std::string LinkCellName(const ::testing::TestParamInfo<LinkCellParam>& info) {
-  static const char* const kRows[] = {"Identify", "Read", "Write", "MeasureCli", "Dip", "Samples", "Measure"};
+  static const char* const kRows[] = {"Identify", "Read",    "Write",       "MeasureCli", "Dip",
+                                      "Samples",  "Measure", "WriteSignal", "WriteSilent"};
   static const char* const kCols[] = {"Clean",           "Garbage", "Pieces", "Stale",        "Drop",
                                       "WrongTerminator", "Silent",  "Vanish", "StaleInPieces"};
   return std::string(kRows[static_cast<int>(info.param.row)]) + "_" + kCols[static_cast<int>(info.param.col)];

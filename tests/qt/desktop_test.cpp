@@ -172,7 +172,9 @@ class DesktopTest : public QObject {
     QVERIFY(static_cast<SimEventTransport&>(d->Trasporto()).Inner().Written().empty());
     QCOMPARE(v.Porta()->count(), 16);
     for (int i = 0; i < 16; ++i) QCOMPARE(v.Porta()->itemText(i), QString("COM%1").arg(i + 1));
-    QCOMPARE(v.Dispositivo(1)->text(), QString("ID=12/0"));
+    // No device is named before one has answered.
+    QCOMPARE(v.Dispositivo(0)->text(), QString("Nessun dispositivo identificato"));
+    QCOMPARE(v.Dispositivo(1)->text(), QString());
     // The work windows and the small ones wait for the user.
     for (QWidget* w : {static_cast<QWidget*>(&d->Programma()), &d->Misura(), &d->Switch(),
                        static_cast<QWidget*>(&d->Lingue()), static_cast<QWidget*>(&d->Operatore()),
@@ -346,8 +348,12 @@ class DesktopTest : public QObject {
     // Write: the edited maximum reaches the device's memory.
     const sim::MemoryBank prima = Memoria();
     Scrivi(p.txt_Input_max(0), QString::number(scritto));
+    // The menu item (and its key, F6) asks first.
+    domande->answers.push_back(Answer::Ok);
     Voce(m.mnu_Action_Program_Write)->trigger();
-    QVERIFY2(domande->boxes.empty(), domande->boxes.empty() ? "" : domande->boxes[0].text.c_str());
+    QCOMPARE(domande->boxes.size(), std::size_t{1});
+    QCOMPARE(domande->boxes[0].text, Testo(d->Ctx().s, kTxtConfermaScrittura));
+    domande->boxes.clear();
     const sim::MemoryBank dopo = Memoria();
     QVERIFY(prima != dopo);
 
@@ -369,9 +375,12 @@ class DesktopTest : public QObject {
     QCOMPARE(domande->fileRequests.size(), std::size_t{2});
     Scrivi(p.txt_Input_max(0), QString::number(massimo - 20));
     domande->fileNames.push_back(a);
+    // The edit is dropped only once the user agrees.
+    domande->answers.push_back(Answer::Ok);
     Voce(m.mnu_File_Open)->trigger();
     QCOMPARE(p.txt_Input_max(0)->text().toDouble(), scritto);
-    QVERIFY2(domande->boxes.empty(), domande->boxes.empty() ? "" : domande->boxes[0].text.c_str());
+    QCOMPARE(domande->boxes.size(), std::size_t{1});
+    QCOMPARE(domande->boxes[0].text, Testo(d->Ctx().s, kTxtModificheNonSalvate));
   }
 
   void OperatorWindowShowsOptionsForMaxAndMinOnly() {
@@ -494,7 +503,8 @@ class DesktopTest : public QObject {
     QVERIFY(!d->Trasporto().IsOpen());
     QVERIFY(!d->Programma().isVisible());
     QCOMPARE(domande->boxes.size(), std::size_t{1});
-    QCOMPARE(domande->boxes[0].text, std::string("Porta COM utilizzata da un altra applicazione"));
+    // The usual text, and the reason on a second line.
+    QVERIFY(domande->boxes[0].text.rfind("Porta COM utilizzata da un altra applicazione\n", 0) == 0);
     QCOMPARE(domande->boxes[0].icon, Icon::Error);
     QCOMPARE(domande->boxes[0].caption, std::string("KORVENTA v.2.7"));
   }
@@ -523,7 +533,9 @@ class DesktopTest : public QObject {
     int giri = 0;
     // Polled from inside the measuring loop, which services events.
     connect(&attesa, &QTimer::timeout, this, [&] {
-      if (!d->Ctx().s.InMisura && ++giri < 200) return;
+      // The menu is used once readings come (while the measurement is
+      // prepared its items wait, as the buttons do).
+      if (d->Ctx().w.frm_misura.Letture == 0 && ++giri < 200) return;
       attesa.stop();
       misurava = d->Ctx().s.InMisura;
       immagine = m.cmd_start_Picture;

@@ -78,6 +78,11 @@ class TaraViewTest : public QObject {
     const QStringList righe = QString(log.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(righe.size(), 2);
     QVERIFY2(righe[1].contains(",PLV7110A,") && righe[1].endsWith(",FAIL,0 1"), qPrintable(righe[1]));
+
+    // Prog hands over to the calibration check, its lamp at STOP.
+    t.Command7()->click();
+    QVERIFY(d.Ctx().w.frm_verifica.Visible);
+    QCOMPARE(d.Ctx().w.frm_verifica.Spia_verifica.Caption, std::string("STOP"));
   }
 };
 

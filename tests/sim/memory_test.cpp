@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -135,8 +136,21 @@ TEST(MemoryFile, MissingFileStartsFromTheFactoryImageAndBadFilesAreRefused) {
   }
   o.memoryFile = (dir / "short.bin").string();
   EXPECT_FALSE(MakeConverterConfig(o, cfg, error));
-  EXPECT_NE(error.find("not 256"), std::string::npos) << error;
+  EXPECT_NE(error.find("the file holds 9 bytes; a memory image holds 256"), std::string::npos) << error;
   EXPECT_FALSE(MakeSimTransport(o, error));
+
+  // Only a regular file: a folder, an endless device or a FIFO without a
+  // writer is refused at once, not read until memory runs out or forever.
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {(dir / "").string(), "it is a folder"},
+      {"/dev/zero", "it is not a regular file"},
+      {(dir / "fifo").string(), "it is not a regular file"}};
+  for (const auto& [path, said] : bad) {
+    o.memoryFile = path;
+    EXPECT_FALSE(MakeConverterConfig(o, cfg, error)) << path;
+    EXPECT_NE(error.find(said), std::string::npos) << error;
+  }
 }
 
 TEST(MemoryFile, AFailedSaveIsReportedNotHidden) {

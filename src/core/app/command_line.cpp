@@ -20,6 +20,17 @@ CommandLine ParseCommandLine(CLI::App& app, const std::vector<std::string>& args
     return CommandLine::Help;
   } catch (const CLI::CallForAllHelp&) {
     return CommandLine::Help;
+  } catch (const CLI::ExtrasError& e) {
+    // Name the first argument nobody takes, an option before a stray word.
+    const std::vector<std::string> extras = app.remaining();
+    const auto option = std::find_if(extras.begin(), extras.end(), [](const std::string& a) { return a.rfind('-', 0) == 0; });
+    if (option != extras.end())
+      error = "unknown option \"" + *option + "\"";
+    else if (!extras.empty())
+      error = "unexpected argument \"" + extras.front() + "\"";
+    else
+      error = e.what();
+    return CommandLine::Error;
   } catch (const CLI::ParseError& e) {
     error = e.what();
     return CommandLine::Error;

@@ -73,4 +73,22 @@ struct ComboBox : Control {
   }
 };
 
+// A list; each entry may carry a number (the value of a table entry).
+struct ListBox : Control {
+  std::vector<std::string> List;
+  std::vector<double> ItemData;
+  int ListIndex = -1;
+
+  void Clear() {
+    List.clear();
+    ItemData.clear();
+    ListIndex = -1;
+  }
+  void AddItem(std::string text, double data = 0) {
+    List.push_back(std::move(text));
+    ItemData.push_back(data);
+  }
+  void Select(int i) { ListIndex = i >= 0 && i < static_cast<int>(List.size()) ? i : -1; }
+};
+
 }  // namespace korventa

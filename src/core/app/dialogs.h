@@ -23,6 +23,7 @@ struct FileDialogRequest {
   std::string defaultExtension;  // without the dot, e.g. "DST"
   std::vector<FileFilter> filters;
   std::string fileName;          // proposed name, may be empty
+  std::string directory;         // folder to start in; empty: the platform's choice
   bool overwritePrompt = false;  // save dialogs only
 };
 

@@ -1,5 +1,6 @@
 #include "app/identify.h"
 
+#include "app/context.h"
 #include "app/impostatesti.h"
 #include "app/texts.h"
 #include "link/models.h"
@@ -21,6 +22,11 @@ void FermaMisura(Context& c) {
 }
 
 }  // namespace
+
+void DispositivoIdentificato(Context& c) {
+  c.w.communication.Identificato = true;
+  ModuloPieno(c.w.frm_program);
+}
 
 Riconoscimento RiconosciModello(Context& c) {
   Riconoscimento r;
@@ -64,7 +70,12 @@ std::string NomeModelloRiconosciuto(const Context& c) {
 
 EsitoControllo ControlloLettura(Context& c) {
   FermaMisura(c);
-  if (c.link.ReadProduct()[0] != 0) return EsitoControllo::Annullato;
+  if (c.link.ReadProduct()[0] != 0) {
+    // Nobody answered: the screen must not go on naming a device.
+    MostraNonIdentificato(c);
+    return EsitoControllo::Annullato;
+  }
+  DispositivoIdentificato(c);
   if (!ImpostaTesti(c)) return EsitoControllo::Annullato;
   if (c.s.CodProdotto != kFamiglia) {
     c.dialogs.MsgBox(Testo(c.s, kTestoNonCompatibile), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));

@@ -19,6 +19,11 @@ struct Riconoscimento {
   std::optional<int> indice;
 };
 
+// A device answered its identification: the model set-up that follows
+// names it and shows its form (until then the screens say no device is
+// identified).
+void DispositivoIdentificato(Context& c);
+
 // From CodVariante and, for variants 2 to 6, the line bits of memory byte 4
 // (read with ReadBytes(0, 4, 1), a full transaction; variant 5 reads it too
 // although the model is always the PLV7220D).

@@ -37,9 +37,26 @@ void MainWindow(Context& c) {
   m.mnu_File_Open.Caption = Testo(s, 53);
   m.mnu_File_Save.Caption = Testo(s, 54);
   m.mnu_File_SaveAs.Caption = Testo(s, 55);
+  m.mnu_File_Undo.Caption = s.Lingua == 0 ? "Annulla l'ultima scrittura" : "Undo last write";
   m.mnu_Help_About.Caption = Testo(s, 51) + " " + titolo;
   m.mnu_Exit.Caption = Testo(s, 52);
   for (int i = 0; i < 3; ++i) m.cmd_modo[U(i)].ToolTipText = Testo(s, 35 + i);
+  // The View and Action menus in the user's language, and the tool tips of the
+  // picture buttons: Read and Write look alike at a glance, and writing by
+  // mistake is the costly error.
+  m.mnu_View.Caption = Testo(s, kTxtMenuVisualizza);
+  m.mnu_View_Program.Caption = Testo(s, 35);
+  m.mnu_View_Measure.Caption = Testo(s, 36);
+  m.mnu_View_Switch.Caption = Testo(s, 37);
+  m.mnu_Action.Caption = Testo(s, kTxtMenuAzioni);
+  m.mnu_Action_Program.Caption = Testo(s, 35);
+  m.mnu_Action_Program_Read.Caption = Testo(s, 46);
+  m.mnu_Action_Program_Write.Caption = Testo(s, 47);
+  m.mnu_Action_Measure.Caption = Testo(s, 36);
+  m.cmd_read.ToolTipText = Testo(s, kTxtSuggerimentoLeggi);
+  m.cmd_write.ToolTipText = Testo(s, kTxtSuggerimentoScrivi);
+  m.cmd_start.ToolTipText = Testo(s, kTxtSuggerimentoStart);
+  m.cmd_Lang.ToolTipText = Testo(s, kTxtSuggerimentoLingua);
   // The PLV3100 has no DIP switches: its switch view is grey and disabled.
   const bool switches = s.CodVariante != 9;
   m.cmd_modo[2].Enabled = switches;
@@ -62,12 +79,25 @@ void ProgramCaptions(const ProgramState& s, FrmProgram& f) {
   f.lbl_opzioni.Caption = Testo(s, 57);
   f.chk_Doubler.Caption = Testo(s, 31);
   f.frm_input[3].Caption = Testo(s, 85);
-  for (auto& fr : f.frm_fisico) fr.Caption = Testo(s, 86);
+  // The four physical-value frames: each channel's input and output.
+  for (int ch = 0; ch < 2; ++ch) {
+    const std::string canale = ch == 0 ? " A - " : " B - ";
+    f.frm_fisico[U(ch)].Caption = Testo(s, 48) + canale + Testo(s, 86);
+    f.frm_fisico[U(ch + 2)].Caption = Testo(s, 49) + canale + Testo(s, 86);
+    f.frm_cjc[U(ch)].Caption = Testo(s, kTxtGiuntoFreddo);
+    f.frm_break[U(ch)].Caption = Testo(s, kTxtRotturaSensore);
+  }
   f.lbl_freq_analog.Caption = Testo(s, 79);
   f.lbl_freq_digital.Caption = Testo(s, 80);
   f.lbl_trig.Caption = Testo(s, 81);
   f.lbl_filter.Caption = Testo(s, 82);
   f.lbl_mult.Caption = Testo(s, 83);
+  f.frm_freq.Caption = Testo(s, kTxtTipoSensore);
+  // The response delay: its caption and unit.
+  f.Label21[0].Caption = Testo(s, kTxtRitardo);
+  f.Label21[2].Caption = "sec.";
+  f.chk_HS.Caption = Testo(s, kTxtAltaVelocita);
+  f.chk_50hz.Caption = Testo(s, kTxtFiltro50Hz);
 }
 
 void Icons(Context& c) {
@@ -182,6 +212,12 @@ void VisibilitaProgramma(const ProgramState& s, FrmProgram& f, std::optional<int
       break;
   }
   Hide(f.opt_Fili[4]);
+  // Only the PLV7100 and the PLV7300 keep trips in their memory: on every
+  // other model the trip frames would take values that are never written.
+  if (v != 0 && v != 7) {
+    Hide(f.frm_soglia[0]);
+    Hide(f.frm_soglia[1]);
+  }
 }
 
 bool ImpostaTesti(Context& c) {
@@ -197,14 +233,21 @@ bool ImpostaTesti(Context& c) {
   // the frames that need the line keep their state and the set-up stops.
   ProgramCaptions(s, c.w.frm_program);
   const Riconoscimento r = RiconosciModello(c);
-  VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
+  // A form that holds no configuration yet stays empty whatever the model.
+  if (c.w.frm_program.Vuoto)
+    ModuloVuoto(c.w.frm_program);
+  else
+    VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
   // 4. The measurement and switch windows take their captions and frames
   // for the model here. This comes before the stop of a failed line read:
   // a language change while the device is away still repaints them.
   ImpostaTestiMisura(s, c.w.frm_program, c.w.frm_misura);
   // 5. The model labels of the main window. A failed line read leaves them
   // as they were and makes the whole set-up a failure for its caller.
-  if (r.letto) MostraModello(c, r);
+  if (!c.w.communication.Identificato)
+    MostraNonIdentificato(c);
+  else if (r.letto)
+    MostraModello(c, r);
   // 6. Icons, language flag, port check box; 7. the About window. Neither
   // depends on the model, so they follow the language even when the model
   // read failed: a language chosen with the device away (or the port

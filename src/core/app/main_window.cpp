@@ -74,6 +74,54 @@ void RiempiPorte(Communication& m) {
   m.cmb_Porta.Select(0);
 }
 
+void AggiornaPorte(Communication& m, const std::vector<std::pair<std::string, std::string>>& porte) {
+  const std::string testo = m.cmb_Porta.Text;
+  m.PorteReali.clear();
+  m.cmb_Porta.List.resize(kNumPorte);
+  for (const auto& [nome, descrizione] : porte) {
+    const std::string voce = descrizione.empty() ? nome : nome + " - " + descrizione;
+    m.PorteReali.emplace_back(voce, nome);
+    m.cmb_Porta.AddItem(voce);
+  }
+  m.cmb_Porta.SetText(testo);
+}
+
+std::string PortaScelta(const Communication& m) {
+  for (const auto& [voce, nome] : m.PorteReali)
+    if (voce == m.cmb_Porta.Text) return nome;
+  return m.cmb_Porta.Text;
+}
+
+void AggiornaComandi(Context& c) {
+  Communication& m = c.w.communication;
+  // The preparation of a measurement talks to the device between its own
+  // transactions: Start waits for it as the other commands do.
+  const bool libero = !m.Occupato && !c.w.frm_misura.Preparazione;
+  for (Control* k : std::initializer_list<Control*>{&m.cmd_read, &m.cmd_write, &m.cmd_start,
+                                                    &m.mnu_Action_Program_Read, &m.mnu_Action_Program_Write,
+                                                    &m.mnu_Action_Measure_Start, &m.mnu_Action_Measure_Stop,
+                                                    &m.mnu_File_Open, &m.mnu_File_SaveAs})
+    k->Enabled = libero;
+  m.mnu_File_Save.Enabled = libero && !c.w.NomeFile.empty();
+  m.TitoloMostrato = m.Modificato ? m.Caption + " *" : m.Caption;
+}
+
+void ModificaUtente(Context& c) { c.w.communication.Modificato = true; }
+
+bool ConfermaAbbandono(Context& c) {
+  if (!c.w.communication.Modificato) return true;
+  return c.dialogs.MsgBox(Testo(c.s, kTxtModificheNonSalvate), Buttons::OkCancel, Icon::Question,
+                          TitoloApplicazione(c.s)) == Answer::Ok;
+}
+
+void MostraNonIdentificato(Context& c) {
+  Communication& m = c.w.communication;
+  m.Identificato = false;
+  m.lbl_device[0].Caption = Testo(c.s, kTxtNessunDispositivo);
+  m.lbl_device[1].Caption.clear();
+  ModuloVuoto(c.w.frm_program);
+}
+
 void communication_Load(Context& c) { c.s.EventiAttivi = true; }
 
 void Check1_Click(Context& c) {
@@ -94,21 +142,28 @@ void Check1_Click(Context& c) {
   // A typed device path (/dev/ttyUSB0) is used as it is; "COMn" is the
   // machine's n-th serial port.
   std::string errore;
-  if (!c.link.OpenPort(m.cmb_Porta.Text, errore)) {
+  if (!c.link.OpenPort(PortaScelta(m), errore)) {
     c.link.ClosePort();
     m.Check1.Value = false;
     m.Check1.Caption = Testo(c.s, kTestoApriCom);
-    c.dialogs.MsgBox(Testo(c.s, kTestoPortaOccupata), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
+    // The usual message, and on its second line why the port could not be
+    // opened (it may not exist at all, or lack the user's rights).
+    std::string testo = Testo(c.s, kTestoPortaOccupata);
+    if (!errore.empty()) testo += "\n" + errore;
+    c.dialogs.MsgBox(testo, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return;
   }
   m.Check1.Caption = Testo(c.s, kTestoChiudiCom);
   Di(c, Schermo::frm_program).Enabled = true;
-  // The original reads twice in a row after opening; the second pass finds
+  // Opening reads twice in a row; the second pass finds
   // the device already identified and the lists filled for it.
   cmd_read_Click(c);
   cmd_read_Click(c);
   CaricaTabelle(c.s);
-  cmd_modo_Click(c, 0);
+  // The programming window is shown (not toggled): one the user had
+  // already opened stays open on every reconnection.
+  Di(c, Schermo::frm_program).Left = kSinistraProgramma;
+  Mostra(c, Schermo::frm_program);
   c.s.EventiAttivi = true;
 }
 
@@ -131,7 +186,7 @@ void cmd_read_Click(Context& c) {
   // A second exchange started while one runs would interleave its frames
   // with the running one's on the same line.
   if (c.w.communication.Occupato) return;
-  ReadEprom(c);
+  if (ReadEprom(c) == kLetturaOk) c.w.communication.Modificato = false;
   // Then the switch settings into the switch window, when the device
   // answered the configuration read.
   if (c.s.ErroreCom == 0) ReadSwitch(c);
@@ -139,8 +194,29 @@ void cmd_read_Click(Context& c) {
 }
 
 void cmd_write_Click(Context& c) {
+  Communication& m = c.w.communication;
+  if (m.Occupato) return;
+  m.lbl_verifica.Caption.clear();
+  if (WriteEprom(c) != WriteResult::Written) return;
+  // A device that stopped listening half-way takes the frames without a
+  // word: only reading the addresses back tells.
+  const Rilettura v = VerificaScrittura(c);
+  const std::string testo = TestoVerifica(c.s, v);
+  m.lbl_verifica.Caption = testo.substr(0, testo.find('\n'));
+  if (v.Ok()) {
+    // The edits are on the device now: nothing is lost by leaving.
+    m.Modificato = false;
+  } else {
+    c.dialogs.MsgBox(TestoScritturaParziale(c.s) + "\n\n" + testo, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
+  }
+}
+
+void mnu_Action_Program_Write_Click(Context& c) {
   if (c.w.communication.Occupato) return;
-  WriteEprom(c);
+  if (c.dialogs.MsgBox(Testo(c.s, kTxtConfermaScrittura), Buttons::OkCancel, Icon::Question,
+                       TitoloApplicazione(c.s)) != Answer::Ok)
+    return;
+  cmd_write_Click(c);
 }
 
 void cmd_start_Click(Context& c) {
@@ -159,17 +235,18 @@ void cmd_Lang_Click(Context& c) { Mostra(c, Schermo::frm_Lang); }
 
 void mnu_File_Open_Click(Context& c) {
   if (c.w.communication.Occupato) return;
-  OpenConfigFile(c);
+  if (!ConfermaAbbandono(c)) return;
+  if (OpenConfigFile(c) == OpenResult::Loaded) c.w.communication.Modificato = false;
 }
 
 void mnu_File_Save_Click(Context& c) {
   if (c.w.communication.Occupato) return;
-  SaveConfigFile(c, false);
+  if (SaveConfigFile(c, false)) c.w.communication.Modificato = false;
 }
 
 void mnu_File_SaveAs_Click(Context& c) {
   if (c.w.communication.Occupato) return;
-  SaveConfigFile(c, true);
+  if (SaveConfigFile(c, true)) c.w.communication.Modificato = false;
 }
 
 void mnu_Action_Measure_Start_Click(Context& c) {
@@ -181,6 +258,7 @@ void mnu_Action_Measure_Stop_Click(Context& c) { cmd_start_Click(c); }
 void mnu_Help_About_Click(Context& c) { Mostra(c, Schermo::frm_About); }
 
 void mnu_Exit_Click(Context& c) {
+  if (!c.s.InUscita && !ConfermaAbbandono(c)) return;
   c.s.InUscita = true;
   // A measuring loop ends at its next turn.
   c.s.InMisura = false;
@@ -196,8 +274,9 @@ bool Form_QueryUnload(Context& c, Schermo schermo) {
   // The operator window keeps its visibility in its own model.
   if (schermo == Schermo::frm_Oper) c.w.frm_Oper.Visible = false;
   if (schermo == Schermo::communication) {
+    // Exit may be declined (unsaved edits): the window then stays.
     if (!c.s.InUscita) mnu_Exit_Click(c);
-    return true;
+    return c.s.InUscita;
   }
   if (c.s.InUscita) {
     Di(c, schermo).Loaded = false;
@@ -221,6 +300,11 @@ void opt_Lang_Click(Context& c, int i) {
   c.s.Lingua = static_cast<std::uint8_t>(i);
   for (int k = 0; k < 2; ++k) c.w.frm_Lang.opt_Lang[static_cast<std::size_t>(k)].Value = k == i;
   ImpostaTesti(c);
+  // The set-up shows the model's frames as a fresh read would, before the
+  // configuration fills them; what the configuration on screen hides (by
+  // its input types and doubler) is hidden again: a language changes texts
+  // only, never what the form shows.
+  if (c.w.communication.Identificato) AggiornaOpzioni(c.s, c.w.frm_program);
   Di(c, Schermo::frm_Lang).Visible = false;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/busy.h"
 #include "app/controls.h"
@@ -16,7 +18,7 @@ namespace korventa {
 struct Context;
 struct ProgramState;
 
-// Colours the window uses, as the original RGB values.
+// Colours the window uses, as RGB values.
 inline constexpr int kColoreRosso = 255;      // busy lamp during a transaction
 inline constexpr int kColoreVerde = 65280;    // idle lamp, enabled switch button
 inline constexpr int kColoreSistema = -1;     // the system button colour
@@ -94,6 +96,8 @@ struct Communication {
   int SpiaColor = kColoreVerde;
   double progress = 0;  // share of the progress bar filled, 0..1
   std::array<Label, 2> lbl_device;
+  // After Write: "verified: 21 addresses", or how many read back differently.
+  Label lbl_verifica;
   std::array<CommandButton, 3> cmd_modo;
   int cmd_modo2_BackColor = kColoreVerde;
   CommandButton cmd_read, cmd_write, cmd_start, cmd_Lang;
@@ -111,6 +115,8 @@ struct Communication {
   MenuItem mnu_File_Open{{}, "Open"};
   MenuItem mnu_File_Save{{}, "Save"};
   MenuItem mnu_File_SaveAs{{}, "Save as..."};
+  // Writes back the bytes the last memory write changed (from its backup).
+  MenuItem mnu_File_Undo{{}, "Undo last write"};
   MenuItem mnu_View{{}, "View"};
   MenuItem mnu_View_Program{{}, "Program"};
   MenuItem mnu_View_Measure{{}, "Measure"};
@@ -131,8 +137,22 @@ struct Communication {
   MenuItem mnu_Exit{{}, "Exit"};
 
   // A transaction is running: lamp red, hourglass pointer. Device commands
-  // of this window wait for it to end (they are ignored meanwhile).
+  // of this window wait for it to end; their buttons and menu items are
+  // disabled meanwhile (AggiornaComandi), so a click is not silently lost.
   bool Occupato = false;
+  // A device answered its identification since the program started (or
+  // since the last one that did not): until then the model labels say that
+  // no device is identified and the programming window is empty.
+  bool Identificato = false;
+  // The configuration on screen was edited since it was last read, opened,
+  // saved or written: the title carries a marker, and Open and Exit ask
+  // before throwing the edits away.
+  bool Modificato = false;
+  // The title as shown: Caption with the unsaved-edit marker.
+  std::string TitoloMostrato;
+  // Serial ports really present, beyond "COM1" to "COM16": the entry shown
+  // in the list and the port it opens.
+  std::vector<std::pair<std::string, std::string>> PorteReali;
 
   // Placement and visibility of every top-level window.
   Finestre finestre;
@@ -190,6 +210,28 @@ class SpiaComunicazione final : public BusyObserver {
 // The port selector's sixteen entries, "COM1" to "COM16", the first selected.
 void RiempiPorte(Communication& m);
 
+// Adds the serial ports the machine really has (name and description, as
+// the platform lists them) after "COM1" to "COM16", keeping the text of the
+// selector.
+void AggiornaPorte(Communication& m, const std::vector<std::pair<std::string, std::string>>& porte);
+// The port an entry of the selector opens: a real port's entry shows its
+// description beside the name.
+std::string PortaScelta(const Communication& m);
+
+// What the main window's commands may do now: Read, Write and Start (and
+// their menu items, and the file commands) are disabled while a transaction
+// runs and while a measurement is being prepared; Save needs a file name.
+// Also puts the unsaved-edit marker on the title.
+void AggiornaComandi(Context& c);
+// The user changed a value of the configuration on screen.
+void ModificaUtente(Context& c);
+// When there are unsaved edits, asks whether to throw them away; true when
+// there are none or the user agrees.
+bool ConfermaAbbandono(Context& c);
+// The form while no device is identified: the model labels say so and the
+// programming window shows no frame and takes no input.
+void MostraNonIdentificato(Context& c);
+
 // Load: EventiAttivi = True.
 void communication_Load(Context& c);
 // "Open Com" clicked (Check1.Value already holds the new state): opens the
@@ -207,8 +249,11 @@ void cmd_Lang_Click(Context& c);
 void mnu_File_Open_Click(Context& c);
 void mnu_File_Save_Click(Context& c);
 void mnu_File_SaveAs_Click(Context& c);
+// Write from the Action menu (and its F6 shortcut): asks first, since a key
+// pressed by mistake would overwrite the device.
+void mnu_Action_Program_Write_Click(Context& c);
 // Start only when nothing is measured; Stop is the plain toggle, so it
-// starts a measurement when none runs (as the original menu does).
+// starts a measurement when none runs.
 void mnu_Action_Measure_Start_Click(Context& c);
 void mnu_Action_Measure_Stop_Click(Context& c);
 void mnu_Help_About_Click(Context& c);

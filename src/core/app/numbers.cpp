@@ -68,6 +68,22 @@ double Val(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool IsNumberText(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  bool digits = false, point = false;
+  for (; i < text.size(); ++i) {
+    if (IsDigit(text[i])) {
+      digits = true;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
 long Round(double x) {
   if (std::isnan(x)) return 0;
   // 2^63 as a double; every double below it in magnitude fits in a long
@@ -103,6 +119,26 @@ std::string PlainNumber(double x) {
       std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed);
   if (ec != std::errc()) return "0";
   return std::string(buffer.data(), end);
+}
+
+std::optional<double> NumeroRigoroso(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  std::size_t i = 0, n = text.size();
+  while (i < n && blank(text[i])) ++i;
+  while (n > i && blank(text[n - 1])) --n;
+  const std::string_view t = text.substr(i, n - i);
+  std::size_t k = t.empty() || (t[0] != '+' && t[0] != '-') ? 0 : 1;
+  int digits = 0, points = 0;
+  for (; k < t.size(); ++k) {
+    if (t[k] >= '0' && t[k] <= '9')
+      ++digits;
+    else if (t[k] == '.' && points == 0)
+      ++points;
+    else
+      return std::nullopt;
+  }
+  if (digits == 0) return std::nullopt;
+  return Val(t);
 }
 
 }  // namespace korventa

@@ -6,6 +6,7 @@
 // same as on an English one.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,17 @@ namespace korventa {
 // always finite: magnitudes beyond the double range saturate at the largest
 // finite double. A zero result is +0, never -0. Never throws.
 double Val(std::string_view text);
+
+// Whether text is a whole number text as a box shows one: an optional "+" or
+// "-", digits with at most one "." among or around them, nothing else (no
+// blanks, exponent, thousands separator or trailing characters). Values that
+// come from a document or a file must pass this: Val would quietly read
+// "1e6" as 1 and "900,5" as 900.
+bool IsNumberText(std::string_view text);
+// A box text that is a number and nothing else: optional blanks, an
+// optional sign, digits with at most one ".", optional blanks. Its value is
+// Val's; nullopt for anything else ("", "12a", "1e3", "--1", ".").
+std::optional<double> NumeroRigoroso(std::string_view text);
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2), as the device tables were always rounded.

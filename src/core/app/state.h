@@ -1,6 +1,6 @@
 // The program-wide state: one instance lives for the whole run and is passed
 // by reference to every subsystem. Member names are the names the rest of the
-// program (and the people who know the original tool) use for these values.
+// program (and the technicians who use it) use for these values.
 #pragma once
 
 #include <array>
@@ -15,6 +15,12 @@
 #include "switches/demo.h"
 
 namespace korventa {
+
+constexpr std::array<int, 256> NessunaMemoriaNota() {
+  std::array<int, 256> a{};
+  a.fill(-1);
+  return a;
+}
 
 struct ProgramState {
   // Brand profile 0..3; fixed at start-up. Brand texts are resource strings
@@ -44,6 +50,13 @@ struct ProgramState {
   // Image of the configuration memory as last read; index 0 = first address
   // read. Replaced by every block read, including the table read of samples.
   std::vector<std::uint8_t> EERAM;
+  // What this connection knows of bank 0 (the configuration memory): the
+  // byte each address held when last read, -1 where unknown. Every read of
+  // bank 0 fills it; a write makes its addresses unknown again (the device
+  // may keep some bits of its own), and so does opening or closing the port
+  // (another device may be there now). Backups take old values from here
+  // instead of reading them again.
+  std::array<int, 256> MemoriaNota = NessunaMemoriaNota();
   // (address, byte) pairs collected for WriteBytes: pair i is
   // (BufIndirizzi[i], BufDati[i]), counted from 0.
   std::vector<std::uint8_t> BufIndirizzi;

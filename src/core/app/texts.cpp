@@ -96,6 +96,46 @@ constexpr struct {
     {260, "File non salvato", "File not saved"},
 };
 
+// Texts of the desktop program's own captions, tool tips and messages
+// beyond the table above (ids in texts.h), in the same two languages.
+constexpr struct {
+  int id;
+  const char* italiano;
+  const char* english;
+} kDesktopTexts[] = {
+    {kTxtNessunDispositivo, "Nessun dispositivo identificato", "No device identified"},
+    {kTxtDispositivoPerso, "Dispositivo scollegato: la misura è stata interrotta.",
+     "Device lost: the measurement has stopped."},
+    {kTxtModificheNonSalvate, "Le modifiche non salvate andranno perse. Continuare?",
+     "Unsaved changes will be lost. Continue?"},
+    {kTxtConfermaScrittura, "Scrivere la configurazione nel dispositivo?", "Write the configuration to the device?"},
+    {kTxtMenuVisualizza, "&Visualizza", "&View"},
+    {kTxtMenuAzioni, "&Azioni", "&Action"},
+    {kTxtRegistra, "Registra", "Record"},
+    {kTxtFermaRegistrazione, "Ferma registrazione", "Stop recording"},
+    {kTxtPausaTrend, "Pausa trend", "Pause trend"},
+    {kTxtAltaVelocita, "Alta velocità", "High Speed"},
+    {kTxtRitardo, "Ritardo", "Delay"},
+    {kTxtGiuntoFreddo, "Giunto freddo", "Cold junction"},
+    {kTxtRotturaSensore, "Rottura sensore", "Sensor break"},
+    {kTxtFuoriScala, "Fuori scala", "Over-range"},
+    {kTxtSuggerimentoLeggi, "Leggi la configurazione dal dispositivo (F5)",
+     "Read the configuration from the device (F5)"},
+    {kTxtSuggerimentoScrivi, "Scrivi la configurazione nel dispositivo (F6)",
+     "Write the configuration to the device (F6)"},
+    {kTxtSuggerimentoStart, "Avvia o ferma la misura (F9)", "Start or stop the measurement (F9)"},
+    {kTxtSuggerimentoLingua, "Lingua", "Language"},
+    {kTxtTipoSensore, "Sensore", "Sensor"},
+    {kTxtFiltro50Hz, "Filtro 50 Hz", "50 Hz filter"},
+    {kTxtOperatore, "Operatore", "Operator"},
+    {kTxtInizioScala, "Inizio scala", "Range start"},
+    {kTxtFineScala, "Fine scala", "Range end"},
+    {kTxtSottoScala, "Sotto scala", "Below range"},
+    {kTxtSopraScala, "Sopra scala", "Above range"},
+    {kTxtRecordNonScritto, "Registrazione interrotta: impossibile scrivere ",
+     "Recording stopped: cannot write "},
+};
+
 struct Brand {
   const char* company;
   const char* web;
@@ -140,6 +180,10 @@ const std::map<int, std::string>& Table() {
     // times Lingua.
     t[1] = "300";
     for (const auto& l : kLanguageTexts) {
+      t[l.id] = l.italiano;
+      t[l.id + kOffsetInglese] = l.english;
+    }
+    for (const auto& l : kDesktopTexts) {
       t[l.id] = l.italiano;
       t[l.id + kOffsetInglese] = l.english;
     }

@@ -3,6 +3,8 @@
 #include <array>
 #include <type_traits>
 
+#include "app/numbers.h"
+
 namespace korventa {
 
 namespace {
@@ -181,6 +183,31 @@ bool CheckGroups(const FrmProgram& f, std::string& error) {
 
 }  // namespace
 
+namespace {
+
+// Every text box of the window holds a number. A text the document changes
+// must be one as a box shows it: the box's own parse would read "1e6" as 1
+// and "12abc" as 12 and write that without a word.
+bool CheckNumbers(const FrmProgram& before, const FrmProgram& after, std::string& error) {
+  const json::Value was = FormToJson(before);
+  const json::Value now = FormToJson(after);
+  for (const auto& [name, field] : now.items()) {
+    const json::Value* old = json::Find(was, name);
+    if (name.rfind("txt_", 0) != 0 || !old) continue;
+    const bool single = field.is_string();
+    for (std::size_t i = 0; i < (single ? 1 : field.size()); ++i) {
+      const auto& text = (single ? field : field[i]).get_ref<const std::string&>();
+      if (text == (single ? *old : (*old)[i]).get_ref<const std::string&>() || IsNumberText(text)) continue;
+      error = name + (single ? "" : "(" + std::to_string(i) + ")") + ": \"" + text +
+              "\" is not a number (digits, an optional sign and \".\" as the decimal point)";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 json::Value FormToJson(const FrmProgram& form) {
   json::Value doc = json::Value::object();
   json::Value visible = json::Value::object();
@@ -235,6 +262,7 @@ bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) 
     if (!ok) return false;
   }
   if (!CheckGroups(copy, error)) return false;
+  if (!CheckNumbers(form, copy, error)) return false;
   // The °C/°F choice is more than a tick: switching it converts the boxes
   // and tells writing in which scale the temperatures are. A document cannot
   // do that conversion, so it may only keep the scale the window shows;

@@ -98,6 +98,33 @@ void FrmProgram_Load(ProgramState& s, FrmProgram& f) {
   f.frm_modo[2].Visible = true;
   f.frm_modo[3].Visible = false;
   f.frm_input[3].Visible = false;
+  // The multiplier caption has no value of its own in the memory map.
+  f.lbl_mult.Visible = false;
+  f.lbl_uMisTrig[1].Visible = false;
+  ModuloVuoto(f);
+}
+
+void ModuloVuoto(FrmProgram& f) {
+  f.Vuoto = true;
+  for (auto* group : {&f.frm_input, &f.frm_fisico})
+    for (Frame& fr : *group) fr.Visible = false;
+  for (auto* group : {&f.frm_output, &f.frm_options, &f.frm_soglia})
+    for (Frame& fr : *group) fr.Visible = false;
+  f.frm_opt.Visible = false;
+  f.frm_freq.Visible = false;
+  f.cmd_math.Visible = false;
+  f.frm_modo[2].Enabled = false;
+}
+
+void ModuloPieno(FrmProgram& f) {
+  f.Vuoto = false;
+  // Channel A's frames stand on every model; the model set-up decides the
+  // rest.
+  f.frm_input[0].Visible = true;
+  f.frm_output[0].Visible = true;
+  f.frm_options[0].Visible = true;
+  for (std::size_t i = 0; i < 2; ++i) f.frm_fisico[i].Visible = f.frm_fisico[i + 2].Visible = true;
+  f.frm_modo[2].Enabled = true;
 }
 
 int CodiceIngressoCanale(const ProgramState& s, const FrmProgram& f, int ch) {
@@ -177,12 +204,15 @@ void cmb_Freq_Type_Change(ProgramState& s, FrmProgram& f) {
   const int i = f.cmb_Freq_Type.ListIndex;
   if (i < 0 || i >= kNumTipiFrequenza) return;
   const TipoFrequenza& t = s.TipiFrequenza[U(i)];
+  // The auxiliary-voltage box goes with its caption and unit.
   if (i <= 5) {
     Mostra(f.lbl_aux, false);
     Mostra(f.lbl_uMisAux, false);
+    Mostra(f.txt_aux_freq, false);
   } else if (i == 6) {  // "Volt": the sensor needs the auxiliary supply
     Mostra(f.lbl_aux, true);
     Mostra(f.lbl_uMisAux, true);
+    Mostra(f.txt_aux_freq, true);
   }
   f.txt_Trig.Text = std::to_string(t.LivelloTrig);
   f.lbl_uMisTrig[0].Caption = t.UMisTrig;

@@ -73,6 +73,9 @@ struct FrmProgram {
   std::array<int, 2> CodiceIngresso{0, 0};
   // Set by the window's load (FrmProgram_Load).
   bool Caricato = false;
+  // No configuration on screen yet (no device identified, no file opened):
+  // the window shows no frame and takes no input.
+  bool Vuoto = true;
   // Catalogue index (link/models.h) of the model the windows were last set
   // up for by the model recognition; -1 while none is recognised.
   int IndiceModello = -1;
@@ -116,6 +119,12 @@ std::span<OptionButton> Gruppo(std::array<OptionButton, N>& buttons, std::size_t
 // choices (Celsius, external compensation, linear, 2 wires, burn-out up,
 // trip on maximum, relay NO, page 1 and 2 shown, page 3 hidden).
 void FrmProgram_Load(ProgramState& s, FrmProgram& f);
+
+// The form without a configuration: every frame hidden, the page disabled.
+void ModuloVuoto(FrmProgram& f);
+// The form about to show a configuration: channel A's frames shown, the
+// page enabled; the model set-up then shows and hides the rest.
+void ModuloPieno(FrmProgram& f);
 
 // The input code channel ch stands for: channel A's code when channel B's
 // combo shows the doubler entry (text 31), "Freq" on variant 7, otherwise

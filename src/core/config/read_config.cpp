@@ -176,7 +176,9 @@ void DecodificaConfigurazione(ProgramState& s, FrmProgram& f, FrmOper& oper, std
   if (s.CodProdotto == 12 && ((v == 0 && s.VerSw >= 4) || v == 8 || v == 9)) {
     s.RitardoRaw = static_cast<std::uint16_t>(JoinWord(b[29], b[28], false));
     const double passo = v == 0 ? 0.058 : 0.058 * 2;  // the 7150 and 3100 count at half the rate
-    f.txt_Delay.Text = Format(s.RitardoRaw * passo + 0.2, kMascheraUnDecimale);
+    // Three decimals: the step is 58 ms, so one decimal would name a
+    // neighbouring step and writing the unedited window back would change it.
+    f.txt_Delay.Text = Format(s.RitardoRaw * passo + 0.2, kMaschera);
   }
   CopiaValori(f);
 }
@@ -202,8 +204,9 @@ void DecodificaFisici(ProgramState& s, FrmProgram& f, FrmOper& oper, std::span<c
   f.txt_FisicoOut_min[0].Text = Format(a.FisicoOutMin, kMaschera);
   f.txt_FisicoOut_max[1].Text = Format(bb.FisicoOutMax, kMaschera);
   f.txt_FisicoOut_min[1].Text = Format(bb.FisicoOutMin, kMaschera);
-  // The MAX/MIN delay, stored in steps of 75 ms.
-  oper.txt_Opzione.Text = TestoNumero(Round(b[U(146 - kInizioBlocco128)] * 0.75) / 10.0);
+  // The MAX/MIN delay, stored in steps of 75 ms: shown with the three
+  // decimals the step needs, so that an unedited value writes back the same.
+  oper.txt_Opzione.Text = Format(b[U(146 - kInizioBlocco128)] * 0.075, kMaschera);
 }
 
 int ReadEprom(Context& c, MemoriaLetta* memoria) {
@@ -236,6 +239,7 @@ int ReadEprom(Context& c, MemoriaLetta* memoria) {
     if (memoria) memoria->blocco128.assign(b1.begin(), b1.end());
     DecodificaFisici(s, c.w.frm_program, c.w.frm_Oper, b1);
   }
+  c.w.LettoDalDispositivo = c.w.frm_program;
   return kLetturaOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
 
 #include "app/format.h"
@@ -10,6 +11,7 @@
 #include "app/texts.h"
 #include "config/catalog.h"
 #include "config/lookups.h"
+#include "config/program_window.h"
 #include "link/codecs.h"
 
 namespace korventa {
@@ -61,6 +63,7 @@ class Writer {
   explicit Writer(Context& c) : c_(c), s_(c.s), f_(c.w.frm_program) {}
 
   WriteResult Run() {
+    if (!ControllaScelte()) return result_;
     if (!ControlloScrittura()) return result_;
     if (!RegolaVariante2()) return result_;
     AggiornaMinimo10V(s_);
@@ -71,13 +74,13 @@ class Writer {
       if (!Canale(ch)) return result_;
     if (!RitardoRisposta()) return result_;
     if (!Soglie()) return result_;
+    if (!PrimaDiScrivere(c_, 0, TipoScrittura::Configurazione)) return WriteResult::Held;
     if (!c_.link.WriteBytes(0, static_cast<int>(s_.BufIndirizzi.size()))) {
       // Program mode refused: the link has said so, and nothing was written.
-      if (c_.link.PairsSent() == 0) return WriteResult::CommFailure;
+      if (c_.link.PairsSent() == 0 && !c_.link.Stopped()) return WriteResult::CommFailure;
       // Cut short half-way (the adapter unplugged, the port failing): the
       // link shows nothing for that, so say here what the device now holds.
-      c_.dialogs.MsgBox(Italiano() ? kTestoScritturaInterrotta : kTextWriteInterrupted, Buttons::Ok, Icon::Error,
-                        Titolo());
+      c_.dialogs.MsgBox(TestoScritturaParziale(s_), Buttons::Ok, Icon::Error, Titolo());
       return WriteResult::Interrupted;
     }
     return WriteResult::Written;
@@ -125,6 +128,81 @@ class Writer {
     return false;
   }
 
+  // A combo text the connected model does not offer would be looked up as
+  // code 0 (or 0 %) and written as another setting, and an option group
+  // without a choice as its first button. Neither reaches the device: the
+  // message names the control, the text and what the model offers.
+  bool ControllaScelte() {
+    ListeModello liste = ListePerModello(s_);
+    const int v = Variante();
+    std::string errori;
+    // perIndice: writing takes the list position, not the text.
+    auto combo = [&](const char* nome, std::size_t i, ComboBox& c, const std::vector<std::string>& voci,
+                     bool perIndice = false) {
+      // Without a filled list (family 11 is not read) the position follows
+      // the text.
+      if (perIndice && c.List.empty()) {
+        const auto at = std::find(voci.begin(), voci.end(), c.Text);
+        c.ListIndex = at == voci.end() ? -1 : static_cast<int>(at - voci.begin());
+      }
+      if (perIndice ? c.ListIndex >= 0 && static_cast<std::size_t>(c.ListIndex) < voci.size()
+                    : std::find(voci.begin(), voci.end(), c.Text) != voci.end())
+        return;
+      std::string offerte;
+      for (const auto& voce : voci) offerte += (offerte.empty() ? "\"" : ", \"") + voce + "\"";
+      errori += std::string(nome) + "(" + std::to_string(i) + "): \"" + c.Text + "\"" +
+                (Italiano() ? " non è tra le voci offerte: " : " is not one of the entries offered: ") + offerte +
+                "\n";
+    };
+    const bool daCanaleA = f_.chk_Doubler.Value || v == 0 || v == 7 || v == 8 || v == 9;
+    // A model without a list of its own (the other PLV7100) takes any named
+    // catalogue input.
+    std::vector<std::string> catalogo;
+    for (const auto& t : s_.TipiIngresso)
+      if (!t.Nome.empty()) catalogo.push_back(t.Nome);
+    // The 7110C keeps "Res300K" under device code 18 and reading shows it,
+    // whether or not its list offers it for choosing.
+    if (v == 6) liste.Ingressi.push_back(NomeIngresso(s_, kCodRes300K));
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+      if (v == 7 && ch == 0)
+        combo("cmb_Freq_Type", 0, f_.cmb_Freq_Type, liste.Frequenze, true);
+      else if (v != 7 && (ch == 0 || !daCanaleA))
+        combo("cmb_Prog_In", ch, f_.cmb_Prog_In[ch], liste.Ingressi.empty() ? catalogo : liste.Ingressi);
+      combo("cmb_Prog_Out", ch, f_.cmb_Prog_Out[ch], liste.Uscite);
+      combo("cmb_OverRange", ch, f_.cmb_OverRange[ch], liste.Tolleranze, true);
+    }
+    auto gruppo = [&](const char* nome, const auto& bottoni, std::size_t primo, std::size_t n) {
+      std::size_t scelti = 0;
+      for (std::size_t k = 0; k < n; ++k) scelti += bottoni[primo + k].Value ? 1 : 0;
+      if (scelti == 1) return;
+      errori += std::string(nome) + "(" + std::to_string(primo) + ".." + std::to_string(primo + n - 1) + "): " +
+                (Italiano() ? "scegliere esattamente uno dei bottoni, scelti: " : "choose exactly one button, chosen: ") +
+                std::to_string(scelti) + "\n";
+    };
+    // The groups writing takes for this model; channel B's wiring and
+    // compensation are channel A's with the doubler and on 0, 8 and 9.
+    const bool copiaB = f_.chk_Doubler.Value || v == 0 || v == 8 || v == 9;
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+      if (v != 7 && (ch == 0 || !copiaB)) {
+        gruppo("opt_CJC", f_.opt_CJC, 2 * ch, 2);
+        gruppo("opt_Fili", f_.opt_Fili, 3 * ch, 3);
+      }
+      gruppo("opt_funz", f_.opt_funz, 3 * ch, 3);
+      gruppo("opt_Break", f_.opt_Break, 2 * ch, 2);
+      if (v == 0 || v == 1 || v == 7 || v == 8 || v == 9) gruppo("optTrip", f_.optTrip, 2 * ch, 2);
+    }
+    gruppo("optRele", f_.optRele, 0, 2);
+    for (std::size_t ch = 0; ch < 2; ++ch)
+      if (Famiglia12() && v == 5 && s_.Canali[ch].Operatore >= kOperatori.size())
+        errori += "cmd_Operatore(" + std::to_string(ch) + "): " + std::to_string(s_.Canali[ch].Operatore) +
+                  (Italiano() ? " non è un operatore\n" : " is not an operator\n");
+    if (errori.empty()) return true;
+    errori.pop_back();
+    c_.dialogs.MsgBox(errori, Buttons::Ok, Icon::Error, Titolo());
+    result_ = WriteResult::Refused;
+    return false;
+  }
+
   // On the "A" models (7110A, 7120A, 7210A, 7220A) channel B can only
   // compensate a thermocouple internally when channel A is a thermocouple
   // compensated internally too.
@@ -148,19 +226,21 @@ class Writer {
     return Chiedi(soggetto + tags + " " + Testo(s_, kTxtOltreLimiti));
   }
   static std::string TagsRange(double max, double min, double limMax, double limMin, double spanMin) {
+    // Each tag names the limit the value passes, so the user sees what the
+    // type allows without looking it up.
     std::string tags;
-    if (max > limMax) tags += " (MAX)";
-    if (min < limMin) tags += " (MIN)";
-    if (std::fabs(max - min) < spanMin) tags += " (SPAN)";
+    if (max > limMax) tags += " (MAX > " + PlainNumber(limMax) + ")";
+    if (min < limMin) tags += " (MIN < " + PlainNumber(limMin) + ")";
+    if (std::fabs(max - min) < spanMin) tags += " (SPAN < " + PlainNumber(spanMin) + ")";
     return tags;
   }
 
   // A value whose stored form does not fit its field would wrap around to
   // a different value on the device. Nothing is written then: the user has
   // to correct it. The message gives the range the field can hold.
-  bool Rifiuta(const std::string& soggetto, double valore, double lo, double hi) {
+  bool Rifiuta(const std::string& soggetto, const std::string& valore, double lo, double hi) {
     const std::string text =
-        soggetto + ": " + PlainNumber(valore) +
+        soggetto + ": " + valore +
         (Italiano() ? " non memorizzabile nel dispositivo (ammessi da " + PlainNumber(lo) + " a "
                     : " cannot be stored in the device (it holds " + PlainNumber(lo) + " to ") +
         PlainNumber(hi) + ")";
@@ -171,7 +251,7 @@ class Writer {
   // `scala` is the number of stored units in one unit the user typed;
   // `gradi` converts the limits to Fahrenheit for the message.
   enum class Gradi { No, Temperatura, Differenza };
-  bool Memorizzabile(long stored, long lo, long hi, const std::string& soggetto, double valore, double scala,
+  bool Memorizzabile(long stored, long lo, long hi, const std::string& soggetto, const std::string& valore, double scala,
                      Gradi gradi = Gradi::No) {
     if (stored >= lo && stored <= hi) return true;
     auto unita = [&](long n) {
@@ -209,7 +289,6 @@ class Writer {
     // turn its mV or ohm into degrees.
     // Channel B's boxes that were just given channel A's texts hold them in
     // channel A's scale, whatever channel B's own (often hidden) choice is.
-    if (v == 6 && ch == 1) s_.GradiF[1] = s_.GradiF[0];
     const bool far = s_.GradiF[daCanaleA ? 0 : c] && IsFahrenheitConvertible(code);
     const TipoIngresso& tipo = s_.TipiIngresso[static_cast<std::size_t>(code)];
     double limMax = tipo.Max, limMin = tipo.Min, span = tipo.SpanMin;
@@ -236,7 +315,7 @@ class Writer {
       ingresso = CodiceVersoDispositivo(s_, code);
       // Bits 0-4 hold the code; a larger one would set the bits beside it.
       const std::string soggetto = canale + (Italiano() ? "tipo di ingresso" : "input type");
-      if (!Memorizzabile(ingresso, 0, 31, soggetto, static_cast<double>(ingresso), 1)) return false;
+      if (!Memorizzabile(ingresso, 0, 31, soggetto, std::to_string(ingresso), 1)) return false;
     }
     Append(ch, ingresso);
     if (v == 0 || v == 8 || v == 9) Append(1, ingresso);
@@ -274,7 +353,7 @@ class Writer {
       // The MAX/MIN operators' delay, in steps of 75 ms.
       const double secondi = Val(c_.w.frm_Oper.txt_Opzione.Text);
       const long ritardo = Round(secondi * 10 / 0.75);
-      if (!Memorizzabile(ritardo, 0, 255, "Delay", secondi, 10 / 0.75)) return false;
+      if (!Memorizzabile(ritardo, 0, 255, "Delay", c_.w.frm_Oper.txt_Opzione.Text, 10 / 0.75)) return false;
       Append(146, ritardo);
     }
 
@@ -330,7 +409,7 @@ class Writer {
     if (v == 7 && ingresso == 6) {
       const double aux = Val(f_.txt_aux_freq.Text);
       const long vaux = Round(aux);
-      if (!Memorizzabile(vaux, 0, 255, "Vaux", aux, 1)) return false;
+      if (!Memorizzabile(vaux, 0, 255, "Vaux", f_.txt_aux_freq.Text, 1)) return false;
       Append(63, vaux);
       // The level shown after a read is byte * 0.0278 + 0.122 as decimal
       // text; taking the integer part of that text's quotient directly would
@@ -340,12 +419,12 @@ class Writer {
       const long trig = static_cast<long>(std::floor((livello - kTrigBase) / kTrigPasso + 1e-6));
       if (trig < 0 || trig > 255) {
         const std::string soggetto = Italiano() ? "Livello Trigger" : "Trig Level";
-        return Rifiuta(soggetto, livello, kTrigBase, 255 * kTrigPasso + kTrigBase);
+        return Rifiuta(soggetto, f_.txt_Trig.Text, kTrigBase, 255 * kTrigPasso + kTrigBase);
       }
       Append(64, trig);
       const double filtro = Val(f_.txt_filter.Text);
       const long wf = Round(filtro);
-      if (!Memorizzabile(wf, 0, 65535, Italiano() ? "Integrazione" : "Smooth", filtro, 1)) return false;
+      if (!Memorizzabile(wf, 0, 65535, Italiano() ? "Integrazione" : "Smooth", f_.txt_filter.Text, 1)) return false;
       AppendWord(53, wf);
     }
 
@@ -365,12 +444,12 @@ class Writer {
     const Gradi gradi = far ? Gradi::Temperatura : Gradi::No;
     const long wMax = Round(inMax * scala);
     const long wMin = Round(inMin * scala);
-    if (!Memorizzabile(wMax, lo, hi, soggettoIn, max, scala, gradi)) return false;
-    if (!Memorizzabile(wMin, lo, hi, soggettoIn, min, scala, gradi)) return false;
+    if (!Memorizzabile(wMax, lo, hi, soggettoIn, f_.txt_Input_max[c].Text, scala, gradi)) return false;
+    if (!Memorizzabile(wMin, lo, hi, soggettoIn, f_.txt_Input_min[c].Text, scala, gradi)) return false;
     const long wOutMax = Round(outMax * 1000);
     const long wOutMin = Round(outMin * 1000);
-    if (!Memorizzabile(wOutMax, lo, hi, soggettoOut, outMax, 1000)) return false;
-    if (!Memorizzabile(wOutMin, lo, hi, soggettoOut, outMin, 1000)) return false;
+    if (!Memorizzabile(wOutMax, lo, hi, soggettoOut, f_.txt_Output_max[c].Text, 1000)) return false;
+    if (!Memorizzabile(wOutMin, lo, hi, soggettoOut, f_.txt_Output_min[c].Text, 1000)) return false;
     AppendWord(base, wMax);
     AppendWord(base + 2, wMin);
     AppendWord(base + 4, wOutMax);
@@ -378,14 +457,16 @@ class Writer {
 
     // Cold-junction offset: a signed byte in tenths of a degree Celsius.
     double offset = Val(f_.txt_offset[c].Text);
-    const double offsetBox = offset;
     // The offset box is the channel's own, in the channel's own scale.
     const bool farOffset = s_.GradiF[c] && IsFahrenheitConvertible(code);
     if (farOffset) offset = DiffFtoCValue(offset);
     const long decimi = Round(offset * 10);
     const std::string soggettoCjc = canale + Testo(s_, kTxtOffsetCjc);
-    if ((decimi < -125 || decimi > 125) && !Chiedi(soggettoCjc + " " + Testo(s_, kTxtOltreLimiti))) return false;
-    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, offsetBox, 10, farOffset ? Gradi::Differenza : Gradi::No))
+    if ((decimi < -125 || decimi > 125) &&
+        !Chiedi(soggettoCjc + " (" + PlainNumber(farOffset ? DiffCtoFValue(-12.5) : -12.5) + " ... " +
+                PlainNumber(farOffset ? DiffCtoFValue(12.5) : 12.5) + ") " + Testo(s_, kTxtOltreLimiti)))
+      return false;
+    if (!Memorizzabile(decimi, -128, 127, soggettoCjc, f_.txt_offset[c].Text, 10, farOffset ? Gradi::Differenza : Gradi::No))
       return false;
     Append(7 + ch, decimi < 0 ? decimi + 256 : decimi);
 
@@ -410,7 +491,7 @@ class Writer {
       passo *= 2;
     }
     if (raw > 65535)
-      return Rifiuta(Italiano() ? "Tempo di risposta" : "Response delay", secondi, kRitardoBase,
+      return Rifiuta(Italiano() ? "Tempo di risposta" : "Response delay", f_.txt_Delay.Text, kRitardoBase,
                      65535 * passo + kRitardoBase);
     s_.RitardoRaw = static_cast<std::uint16_t>(raw);
     AppendWord(28, raw);
@@ -465,7 +546,7 @@ class Writer {
       // PLV7300.
       const double secondi = Val(f_.txt_soglia_Delay[0].Text);
       const long byte = v == 0 ? Round(secondi * 10 * 0.75) : Round(secondi);
-      if (!Memorizzabile(byte, 0, 255, soggetto + " (Delay)", secondi, v == 0 ? 7.5 : 1)) return false;
+      if (!Memorizzabile(byte, 0, 255, soggetto + " (Delay)", f_.txt_soglia_Delay[0].Text, v == 0 ? 7.5 : 1)) return false;
       Append(8, byte);
     }
     return true;
@@ -488,5 +569,58 @@ int DecimaliFrequenza(double massimo) {
 }
 
 WriteResult WriteEprom(Context& c) { return Writer(c).Run(); }
+
+std::string TestoScritturaParziale(const ProgramState& s) {
+  return s.Lingua == 0 ? kTestoScritturaInterrotta : kTextWriteInterrupted;
+}
+
+Rilettura VerificaScrittura(Context& c) {
+  ProgramState& s = c.s;
+  std::map<int, int> atteso;
+  for (std::size_t i = 0; i < s.BufIndirizzi.size() && i < s.BufDati.size(); ++i)
+    atteso[s.BufIndirizzi[i]] = s.BufDati[i];
+  Rilettura v;
+  v.Indirizzi = atteso.size();
+  if (atteso.empty()) {
+    v.Letta = true;
+    return v;
+  }
+  // Bit 6 of the output bytes is the device's own where writing preserves it.
+  const int var = s.CodVariante;
+  const bool bitDelDispositivo = !(s.CodProdotto == 12 && (var == 0 || var == 7 || var == 8 || var == 9));
+  // One block read per run of addresses: a gap costs a reply time per
+  // address, a block of its own the pauses of a transaction (0.4 s).
+  constexpr int kVuotoMassimo = 32;
+  std::map<int, int> trovati;
+  for (auto it = atteso.begin(); it != atteso.end();) {
+    const int primo = it->first;
+    int ultimo = primo;
+    for (++it; it != atteso.end() && it->first - ultimo <= kVuotoMassimo; ++it) ultimo = it->first;
+    const auto letto = c.link.ReadBytes(0, primo, ultimo - primo + 1);
+    if (s.ErroreCom) return v;
+    for (int a = primo; a <= ultimo; ++a) trovati[a] = letto[static_cast<std::size_t>(a - primo)];
+  }
+  v.Letta = true;
+  for (const auto& [indirizzo, byte] : atteso) {
+    const int trovato = trovati[indirizzo];
+    const int maschera = bitDelDispositivo && (indirizzo == 4 || indirizzo == 6) ? ~64 : ~0;
+    if (((trovato ^ byte) & maschera & 0xFF) != 0)
+      v.Differenze.push_back((s.Lingua == 0 ? "indirizzo " : "address ") + std::to_string(indirizzo) +
+                             (s.Lingua == 0 ? ": scritto " : ": written ") + std::to_string(byte) +
+                             (s.Lingua == 0 ? ", riletto " : ", read ") + std::to_string(trovato));
+  }
+  return v;
+}
+
+std::string TestoVerifica(const ProgramState& s, const Rilettura& v) {
+  const bool it = s.Lingua == 0;
+  if (!v.Letta) return it ? "non verificato: la rilettura non è riuscita" : "not verified: the read-back failed";
+  if (v.Differenze.empty())
+    return (it ? "verificato: " : "verified: ") + std::to_string(v.Indirizzi) + (it ? " indirizzi" : " addresses");
+  std::string t = std::to_string(v.Differenze.size()) + (it ? " di " : " of ") + std::to_string(v.Indirizzi) +
+                  (it ? " indirizzi riletti diversi:" : " addresses read back differently:");
+  for (const auto& d : v.Differenze) t += "\n" + d;
+  return t;
+}
 
 }  // namespace korventa

@@ -8,6 +8,9 @@
 // question has been answered, so every refusal leaves it untouched.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/context.h"
 
 namespace korventa {
@@ -19,6 +22,8 @@ enum class WriteResult {
                 // a value the device cannot hold; nothing sent
   CommFailure,  // identification, the read of a preserved bit or program
                 // mode failed; nothing sent
+  Held,         // the guard before the write stopped it (a backup that
+                // failed, a summary answered Cancel) and said why; nothing sent
   Interrupted,  // the write itself failed half-way (said in a message): the
                 // device may hold part of the new configuration, writing
                 // again completes it
@@ -28,6 +33,22 @@ enum class WriteResult {
 // result (every outcome has already been shown to the user); the command
 // line turns it into an exit code.
 WriteResult WriteEprom(Context& c);
+
+// The read-back after a write: every address the last WriteEprom sent is
+// read again and compared with the last byte sent there (bit 6 of the output
+// bytes is left out where the device owns it).
+struct Rilettura {
+  bool Letta = false;                  // the read-back itself succeeded
+  std::size_t Indirizzi = 0;           // addresses compared
+  std::vector<std::string> Differenze; // "address 20: written 224, read 46"
+  bool Ok() const { return Letta && Differenze.empty(); }
+};
+Rilettura VerificaScrittura(Context& c);
+// "verified: 21 addresses", or why not (the differences one per line).
+std::string TestoVerifica(const ProgramState& s, const Rilettura& v);
+// The message of a write that may have left part of the new configuration
+// on the device.
+std::string TestoScritturaParziale(const ProgramState& s);
 
 // Decimals of a frequency range on the PLV7300 (variant 7), chosen from its
 // maximum so that the stored unsigned word keeps as many digits as fit: one

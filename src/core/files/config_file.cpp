@@ -1,10 +1,17 @@
 #include "files/config_file.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <type_traits>
 
+#include "app/impostatesti.h"
 #include "app/numbers.h"
 #include "app/texts.h"
+#include "config/catalog.h"
 #include "config/lookups.h"
 #include "config/program_window.h"
 
@@ -15,8 +22,9 @@ namespace {
 constexpr int kTxtNonCompatibile = 61;
 constexpr int kTxtVersioneDiversa = 75;
 
-FileDialogRequest RichiestaApri() {
+FileDialogRequest RichiestaApri(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{"(*.DST)", "*.DST"}, {"  (*.*)", "*.*"}};
@@ -24,8 +32,9 @@ FileDialogRequest RichiestaApri() {
   return r;
 }
 
-FileDialogRequest RichiestaSalva() {
+FileDialogRequest RichiestaSalva(const Windows& w) {
   FileDialogRequest r;
+  r.directory = w.UltimaCartella;
   r.title = "";
   r.defaultExtension = "DST";
   r.filters = {{" (*.DST)", "*.DST"}, {"(*.*)", "*.*"}};
@@ -74,6 +83,9 @@ void CaricaCanale(Context& c, const DstRecord& r, std::size_t ch) {
   for (std::size_t k = 0; k < 3; ++k) ImpostaOpzione(f.opt_funz, 3 * ch, 3, k, r.Function[k][ch]);
   for (std::size_t k = 0; k < 2; ++k) ImpostaOpzione(f.opt_Break, 2 * ch, 2, k, r.BurnOut[k][ch]);
   MostraTolleranza(c.s, f.cmb_OverRange[ch], r.OverRange[ch]);
+  // A tolerance no entry has is shown as it stands rather than leaving the
+  // previous choice in place: writing refuses it until one is chosen.
+  if (!NomeTolleranza(c.s, r.OverRange[ch])) f.cmb_OverRange[ch].SetText("±" + PlainNumber(r.OverRange[ch]) + "%");
 }
 
 void CaricaFinestra(Context& c, const DstRecord& r) {
@@ -103,6 +115,11 @@ void CaricaFinestra(Context& c, const DstRecord& r) {
   for (std::size_t ch = 0; ch < 2; ++ch) c.s.Canali[ch].Riservato = ByteFromDouble(r.Spare[ch]);
 }
 
+// The next file dialog starts in the folder of the file just chosen.
+void RicordaCartella(Context& c, const std::string& nome) {
+  c.w.UltimaCartella = std::filesystem::path(nome).parent_path().string();
+}
+
 void Intestazione(Context& c) {
   c.w.communication.Caption = TitoloApplicazione(c.s) + " - " + c.w.NomeFile;
 }
@@ -113,6 +130,44 @@ bool Conferma(Context& c, int testo) {
 }
 
 }  // namespace
+
+std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& r) {
+  const ListeModello liste = ListePerModello(s);
+  const int v = s.CodVariante;
+  auto offerto = [](const std::vector<std::string>& voci, const std::string& nome) {
+    return std::find(voci.begin(), voci.end(), nome) != voci.end();
+  };
+  std::vector<CampoDst> out;
+  ForEachDstField(r, [&](std::size_t offset, const DstFieldName& name, const auto& value) {
+    std::string label(name.label);
+    if (name.perChannel) label += name.index == 0 ? ", ch A" : ", ch B";
+    label += " (offset " + std::to_string(offset) + ")";
+    using T = std::decay_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, double>) {
+      if (!std::isfinite(value) && name.key != "reserved" && name.key != "version")
+        out.push_back({offset, label + ": " + PlainNumber(value) + ", not a number", true});
+    } else {
+      const int code = value;
+      bool ok = true;
+      // The input of channel B is channel A's on the single-input models and
+      // with the doubler; the frequency converter takes its sensor instead.
+      if (name.key == "input_type" && v != 7 && (name.index == 0 || !(r.Doubler || v == 0 || v == 8 || v == 9)))
+        ok = offerto(liste.Ingressi, NomeIngresso(s, code));
+      else if (name.key == "output_type")
+        ok = offerto(liste.Uscite, NomeUscita(s, code));
+      else if (name.key == "operator" && s.CodProdotto == 12 && v == 5)
+        ok = static_cast<std::size_t>(code) < kOperatori.size();
+      if (!ok) out.push_back({offset, label + ": code " + std::to_string(code) + ", not offered by this model"});
+    }
+  });
+  for (std::size_t ch = 0; ch < 2; ++ch)
+    if (std::isfinite(r.OverRange[ch]) && !NomeTolleranza(s, r.OverRange[ch]))
+      out.push_back({136 + 8 * ch,
+                     std::string("over-range tolerance percent, ch ") + (ch == 0 ? "A" : "B") + " (offset " +
+                         std::to_string(136 + 8 * ch) + "): " + PlainNumber(r.OverRange[ch]) +
+                         " %, not offered by this model"});
+  return out;
+}
 
 void RecordDaFinestra(Context& c, DstRecord& r) {
   const ProgramState& s = c.s;
@@ -159,8 +214,9 @@ OpenResult OpenConfigFile(Context& c) {
   // The dialog starts where the platform's dialog starts: the process's
   // current folder is left alone, so names given relative to it (on the
   // command line) keep their meaning.
-  const auto nome = c.dialogs.OpenFileName(RichiestaApri());
+  const auto nome = c.dialogs.OpenFileName(RichiestaApri(c.w));
   if (!nome || nome->empty()) return OpenResult::NoName;
+  RicordaCartella(c, *nome);
 
   std::string errore;
   const auto record = LoadDstFile(*nome, errore);
@@ -176,22 +232,46 @@ OpenResult OpenConfigFile(Context& c) {
       !Conferma(c, kTxtNonCompatibile))
     return OpenResult::Cancelled;
 
+  // A value no box can show is not loaded at all; a code the model does
+  // not offer is loaded and said, and writing refuses it until it is chosen
+  // again.
+  std::string numeri, codici;
+  for (const auto& campo : CampiNonAmmessi(c.s, *record)) (campo.numero ? numeri : codici) += "\n" + campo.text;
+  if (!numeri.empty()) {
+    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non aperto: " : "File not opened: ") + *nome + numeri, Buttons::Ok,
+                     Icon::Error, TitoloApplicazione(c.s));
+    return OpenResult::Unreadable;
+  }
+  if (!codici.empty())
+    c.dialogs.MsgBox(*nome + (c.s.Lingua == 0 ? ": valori che il modello collegato non offre:"
+                                              : ": values the connected model does not offer:") +
+                         codici,
+                     Buttons::Ok, Icon::Warning, TitoloApplicazione(c.s));
+
   // Only now does the file become the one File > Save writes to: a file
   // the user declined to load must not be overwritten by the configuration
   // that is still on screen.
   c.w.NomeFile = *nome;
   c.w.communication.mnu_File_Save.Enabled = true;
+  // A file opened before any device was read brings the form to life.
+  if (c.w.frm_program.Vuoto) {
+    ModuloPieno(c.w.frm_program);
+    const int indice = c.w.frm_program.IndiceModello;
+    VisibilitaProgramma(c.s, c.w.frm_program, indice >= 0 ? std::optional<int>(indice) : std::nullopt);
+  }
   CaricaFinestra(c, *record);
+  c.w.LettoDalDispositivo.reset();
   Intestazione(c);
   return OpenResult::Loaded;
 }
 
 bool SaveConfigFile(Context& c, bool asNew) {
   if (asNew) {
-    const auto nome = c.dialogs.SaveFileName(RichiestaSalva());
+    const auto nome = c.dialogs.SaveFileName(RichiestaSalva(c.w));
     // A cancelled Save as writes nothing: not even to the file remembered
     // from before, which the user has just declined to overwrite.
     if (!nome || nome->empty()) return false;
+    RicordaCartella(c, *nome);
     c.w.NomeFile = *nome;
     c.w.communication.mnu_File_Save.Enabled = true;
   }

@@ -3,7 +3,11 @@
 // puts values into the window only; it never talks to the device.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "app/context.h"
+#include "files/dst_record.h"
 
 namespace korventa {
 
@@ -27,6 +31,19 @@ OpenResult OpenConfigFile(Context& c);
 // The file is replaced atomically: a failed save shows an error and leaves
 // the previous file intact. True when a file was written.
 bool SaveConfigFile(Context& c, bool asNew);
+
+// A field of a record that cannot go to the model it is checked against: a
+// code the model does not offer (the window would show it as another entry or
+// none, and writing would store a different setting), or a number that is no
+// number at all (NaN, infinity), which no box can show.
+struct CampoDst {
+  std::size_t offset;
+  std::string text;    // "input type code, ch A (offset 12): code 28, not offered by this model"
+  bool numero = false; // a non-finite number rather than a code
+};
+// Checked against the model of s (CodProdotto, CodVariante, VerSw); only the
+// fields the programming window loads and writing uses.
+std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& record);
 
 // The record as the window's controls and the channel records fill it;
 // fields Save does not set (the first reserved double) keep the value they

@@ -80,17 +80,8 @@ std::optional<DstRecord> DecodeDst(std::span<const std::uint8_t> bytes) {
 }
 
 std::optional<DstRecord> LoadDstFile(const std::string& path, std::string& error) {
-  // One byte of slack so a longer file is told apart by the size check
-  // below and reported as a foreign file, like a shorter one.
-  auto bytes = ReadWholeFile(path, kDstSize + 1, error);
+  const auto bytes = ReadFixedSizeFile(path, kDstSize, "a configuration file", error);
   if (!bytes) return std::nullopt;
-  if (bytes->size() != kDstSize) {
-    error = "\"" + path + "\" is not a configuration file: " +
-            (bytes->size() > kDstSize ? "more than " + std::to_string(kDstSize)
-                                      : std::to_string(bytes->size())) +
-            " bytes instead of " + std::to_string(kDstSize);
-    return std::nullopt;
-  }
   return DecodeDst(*bytes);
 }
 

@@ -1,5 +1,6 @@
 #include "files/dst_show.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -32,9 +33,9 @@ std::string ValueText(const T& value, bool json) {
     return std::to_string(static_cast<int>(value));
 }
 
-std::string DescribeText(const DstRecord& record) {
+std::string DescribeText(const DstRecord& record, const std::vector<std::size_t>& marked) {
   std::string out = "offset  field                                         value\n";
-  ForEachDstField(record, [&out](std::size_t offset, const DstFieldName& name, const auto& value) {
+  ForEachDstField(record, [&out, &marked](std::size_t offset, const DstFieldName& name, const auto& value) {
     std::string label(name.label);
     if (name.perChannel)
       label += name.index == 0 ? ", ch A" : ", ch B";
@@ -48,12 +49,13 @@ std::string DescribeText(const DstRecord& record) {
     out += ValueText(value, false);
     if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::int16_t>)
       out += FromFlag(value) ? " (selected)" : "";
+    if (std::find(marked.begin(), marked.end(), offset) != marked.end()) out += "  <- not offered by the model";
     out += '\n';
   });
   return out;
 }
 
-std::string DescribeJson(const DstRecord& record) {
+std::string DescribeJson(const DstRecord& record, const std::vector<std::size_t>& marked) {
   // Group the elementary fields by key, keeping the order in which each key
   // first appears (the physical values of A and B are not adjacent).
   struct Entry {
@@ -87,14 +89,19 @@ std::string DescribeJson(const DstRecord& record) {
     else
       out += e.values[0];
   }
+  if (!marked.empty()) {
+    out += ",\n  \"not_offered\": [";
+    for (std::size_t i = 0; i < marked.size(); ++i) out += (i ? ", " : "") + std::to_string(marked[i]);
+    out += "]";
+  }
   out += "\n}\n";
   return out;
 }
 
 }  // namespace
 
-std::string DescribeDst(const DstRecord& record, bool json) {
-  return json ? DescribeJson(record) : DescribeText(record);
+std::string DescribeDst(const DstRecord& record, bool json, const std::vector<std::size_t>& marked) {
+  return json ? DescribeJson(record, marked) : DescribeText(record, marked);
 }
 
 }  // namespace korventa

@@ -116,9 +116,20 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
       error = "cannot save " + Quoted(path) + ": it is not a regular file";
       return false;
     }
+    // A file the user made read-only is not replaced behind their back
+    // (rename would do it, and root would pass any access check).
+    if ((st.st_mode & 0222) == 0) {
+      error = "cannot save " + Quoted(path) + ": the file is read-only";
+      return false;
+    }
+    if (::access(target.c_str(), W_OK) != 0) {
+      error = "cannot save " + Quoted(path) + ": " + Reason(errno);
+      return false;
+    }
     keepMode = true;
     mode = st.st_mode & 07777;
   }
+  const struct stat old = st;
 
   std::string tempPath;
   Fd fd(CreateTemporary(target, tempPath));
@@ -137,6 +148,12 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 
   // A mode the file system refuses is no reason to lose the save.
   if (keepMode) (void)::fchmod(fd.get(), mode);
+  // The replacement belongs to whoever owned the file it replaces; one that
+  // cannot be given to them is not put in its place.
+  struct stat created {};
+  if (keepMode && ::fstat(fd.get(), &created) == 0 && (created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
+      ::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+    return fail("the file's owner cannot be kept");
   if (!WriteAll(fd.get(), data)) return fail("writing failed");
   if (::fsync(fd.get()) != 0) return fail("flushing to the disk failed");
   if (fd.Close() != 0) return fail("closing the file failed");
@@ -193,11 +210,23 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     used += static_cast<std::size_t>(n);
   }
   if (used > maxBytes) {
-    error = "cannot read " + Quoted(path) + ": the file is larger than " + std::to_string(maxBytes) +
-            " bytes";
+    error = "cannot read " + Quoted(path) + ": the file holds more than " + std::to_string(maxBytes) + " bytes";
     return std::nullopt;
   }
   bytes.resize(used);
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFixedSizeFile(const std::string& path, std::size_t size,
+                                                           const std::string& what, std::string& error) {
+  // One byte of slack tells a longer file from one of the right size.
+  auto bytes = ReadWholeFile(path, size + 1, error);
+  if (bytes && bytes->size() != size) {
+    error = "cannot read " + Quoted(path) + ": the file holds " +
+            (bytes->size() > size ? "more than " + std::to_string(size) : std::to_string(bytes->size())) +
+            " bytes; " + what + " holds " + std::to_string(size);
+    return std::nullopt;
+  }
   return bytes;
 }
 

@@ -27,4 +27,10 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t maxBytes,
                                                        std::string& error);
 
+// A file that must hold exactly `size` bytes (a configuration file, a memory
+// image): refused like ReadWholeFile, and with one wording for any other
+// size: "cannot read "x": the file holds 300 bytes; a memory image holds 256".
+std::optional<std::vector<std::uint8_t>> ReadFixedSizeFile(const std::string& path, std::size_t size,
+                                                           const std::string& what, std::string& error);
+
 }  // namespace korventa

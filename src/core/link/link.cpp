@@ -52,11 +52,13 @@ Link::Link(ProgramState& state, Transport& transport, Dialogs& dialogs, BusyObse
 
 bool Link::OpenPort(const std::string& name, std::string& error) {
   if (transport_.IsOpen()) return true;
+  s_.MemoriaNota = NessunaMemoriaNota();
   transport_.SetPort(name);
   return transport_.Open(error);
 }
 
 void Link::ClosePort() {
+  s_.MemoriaNota = NessunaMemoriaNota();
   if (transport_.IsOpen()) transport_.Close();
 }
 
@@ -208,12 +210,15 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
   }
   ExitProgram();
   s_.EERAM.assign(result.begin(), result.begin() + count);
+  if (bank == 0)
+    for (int i = 0; i < count; ++i) s_.MemoriaNota[static_cast<std::size_t>(start + i)] = result[static_cast<std::size_t>(i)];
   busy_.SetMainEnabled(true);
   return result;
 }
 
 bool Link::WriteBytes(int bank, int count) {
   pairsSent_ = 0;
+  stopped_ = false;
   // A bank that does not fit the frame's byte would wrap round to another
   // bank (256 is bank 0, the configuration memory): refuse before anything
   // goes out.
@@ -234,7 +239,14 @@ bool Link::WriteBytes(int bank, int count) {
     ok = false;
   } else {
     const int n = std::min<int>(count, static_cast<int>(std::min(s_.BufIndirizzi.size(), s_.BufDati.size())));
+    if (bank == 0)
+      for (int i = 0; i < n; ++i) s_.MemoriaNota[s_.BufIndirizzi[static_cast<std::size_t>(i)]] = -1;
     for (int i = 0; i < n; ++i) {
+      if (stopRequest_ && stopRequest_()) {
+        stopped_ = true;
+        ok = false;
+        break;
+      }
       if (Send(p::FrameWrite(static_cast<std::uint8_t>(bank), s_.BufIndirizzi[static_cast<std::size_t>(i)],
                              s_.BufDati[static_cast<std::size_t>(i)])) != IoStatus::Ok) {
         ok = false;

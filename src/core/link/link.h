@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ class Link {
   // refused (nothing written), fewer than asked when the port failed half-way
   // (the device may hold part of the new bytes).
   int PairsSent() const { return pairsSent_; }
+  // Asked between two pairs of WriteBytes: true stops the write there (the
+  // frame on the wire is finished, program mode is left) and WriteBytes
+  // fails with Stopped() true. The command line sets it to its signal flag.
+  void SetStopRequest(std::function<bool()> stop) { stopRequest_ = std::move(stop); }
+  bool Stopped() const { return stopped_; }
   // Stored word 0, the first NumCampioni1 table words, stored word 1, the
   // other NumCampioni2 words. Empty with ErroreCom = 1 on failure.
   std::vector<int> ReadSamples(int channel);
@@ -87,6 +93,8 @@ class Link {
   BusyObserver& busy_;
   bool lastFailureWasPort_ = false;
   int pairsSent_ = 0;
+  std::function<bool()> stopRequest_;
+  bool stopped_ = false;
   int busyDepth_ = 0;
 };
 

@@ -21,12 +21,20 @@ constexpr int kTestoIngresso = 48;
 constexpr int kTestoUscita = 49;
 constexpr int kTestoSoglie = 50;
 constexpr int kTestoErroreCom = 68;
+constexpr int kTestoApriCom = 38;
 
-constexpr const char* kRegistra = "Record";
-constexpr const char* kFermaRegistrazione = "Stop recording";
 
 void Notifica(FrmMisura& f) {
   if (f.Aggiornato) f.Aggiornato();
+}
+
+// The live values as current (enabled) or stale (greyed).
+void MostraValoriAttuali(FrmMisura& f, bool attuali) {
+  for (std::size_t ch = 0; ch < 2; ++ch) {
+    f.txt_misura_out[ch].Enabled = attuali;
+    f.txt_misura_in[ch].Enabled = attuali;
+    f.progress[ch].Enabled = attuali;
+  }
 }
 
 // The calibration of a channel's output stage: two floats, the voltage
@@ -49,8 +57,8 @@ void Registra(Context& c, const Lettura& l) {
   if (f.Registro->Scrivi(RigheCsv(timbro, l, CanaliMostrati(f)))) return;
   const std::string percorso = f.Registro->Percorso();
   f.Registro.reset();
-  f.cmd_Registra.Caption = kRegistra;
-  c.dialogs.MsgBox("Recording stopped: cannot write " + percorso, Buttons::Ok, Icon::Error,
+  f.cmd_Registra.Caption = Testo(c.s, kTxtRegistra);
+  c.dialogs.MsgBox(Testo(c.s, kTxtRecordNonScritto) + percorso, Buttons::Ok, Icon::Error,
                    TitoloApplicazione(c.s));
 }
 
@@ -72,6 +80,8 @@ EsitoMisura Ciclo(Context& c) {
     m.SpiaColor = m.SpiaColor == kColoreRosso ? kColoreVerde : kColoreRosso;
     const auto frame = c.link.ReadMeasure();
     if (frame[0] != 0) {
+      // The adapter went away: the link has closed the port.
+      if (!c.link.PortOpen()) return EsitoMisura::DispositivoPerso;
       // Stopped while waiting (the link then does not ask): the device may
       // still be streaming.
       if (!s.InMisura) return ferma();
@@ -106,7 +116,8 @@ EsitoMisura Avvia(Context& c) {
   ProgramState& s = c.s;
   FrmMisura& f = c.w.frm_misura;
 
-  if (c.link.ReadProduct()[0] != 0) return EsitoMisura::Identificazione;
+  if (c.link.ReadProduct()[0] != 0)
+    return c.link.PortOpen() ? EsitoMisura::Identificazione : EsitoMisura::DispositivoPerso;
   const int v = s.CodVariante;
   // The frequency converter's words are unsigned (as reading takes them);
   // measuring may come first.
@@ -148,6 +159,7 @@ EsitoMisura Avvia(Context& c) {
   misura::EtichetteRiepilogo(c);
   misura::CampiSoglie(c);
   f.Preparata = misura::Preparazione(s);
+  f.Preparazione = false;
   Notifica(f);
 
   c.link.StartMeasure();
@@ -178,6 +190,8 @@ EsitoMisura Cmd_StartRead_Click(Context& c) {
   m.cmd_start_Picture = kImmagineStop;
   f.Letture = 0;
   f.UltimaLettura.reset();
+  f.Preparazione = true;
+  MostraValoriAttuali(f, true);
   const EsitoMisura esito = Avvia(c);
 
   // End sequence, whichever way the run ended.
@@ -186,6 +200,17 @@ EsitoMisura Cmd_StartRead_Click(Context& c) {
   c.s.InMisura = false;
   f.Esito = esito;
   f.InCorso = false;
+  f.Preparazione = false;
+  if (esito == EsitoMisura::DispositivoPerso) {
+    // The last values are not the device's any more: they go grey, the
+    // port box offers to open the port again, and the user is told why
+    // the readings stopped.
+    MostraValoriAttuali(f, false);
+    m.Check1.Value = false;
+    m.Check1.Caption = Testo(c.s, kTestoApriCom);
+    Notifica(f);
+    c.dialogs.MsgBox(Testo(c.s, kTxtDispositivoPerso), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
+  }
   Notifica(f);
   return esito;
 }
@@ -197,11 +222,12 @@ void cmd_Registra_Click(Context& c) {
   if (f.Registro && f.Registro->Aperto()) {
     f.Registro->Chiudi();
     f.Registro.reset();
-    f.cmd_Registra.Caption = kRegistra;
+    f.cmd_Registra.Caption = Testo(c.s, kTxtRegistra);
     return;
   }
   FileDialogRequest r;
-  r.title = kRegistra;
+  r.title = Testo(c.s, kTxtRegistra);
+  r.directory = c.w.UltimaCartella;
   r.defaultExtension = "csv";
   r.filters = {{"(*.csv)", "*.csv"}};
   r.overwritePrompt = true;
@@ -214,7 +240,7 @@ void cmd_Registra_Click(Context& c) {
     return;
   }
   f.Registro = std::move(registro);
-  f.cmd_Registra.Caption = kFermaRegistrazione;
+  f.cmd_Registra.Caption = Testo(c.s, kTxtFermaRegistrazione);
 }
 
 void ImpostaTestiMisura(const ProgramState& s, const FrmProgram& programma, FrmMisura& f) {
@@ -227,7 +253,8 @@ void ImpostaTestiMisura(const ProgramState& s, const FrmProgram& programma, FrmM
   f.frm_soglia[0].Caption = "Trip A";
   f.frm_soglia[1].Caption = "Trip B";
   f.frm_soglia[2].Caption = "Alarm";
-  if (f.cmd_Registra.Caption.empty()) f.cmd_Registra.Caption = kRegistra;
+  const bool registra = f.Registro && f.Registro->Aperto();
+  f.cmd_Registra.Caption = Testo(s, registra ? kTxtFermaRegistrazione : kTxtRegistra);
 
   // Channel B's panel where the model has a second output; the trip frames
   // on the trip models only (the PLV7100 has trip A, the PLV7300 both trips

@@ -49,6 +49,7 @@ enum class EsitoMisura {
   Annullata,      // a reading was cancelled or the port failed: no "SM"
   Identificazione,  // the device could not be identified
   Calibrazione,   // the output calibration could not be read ("Communication error")
+  DispositivoPerso,  // the port vanished (adapter unplugged): said, values greyed
   GiaInCorso,     // Start while a run was still going: nothing started
 };
 
@@ -57,7 +58,7 @@ struct FrmMisura {
   Frame frm_modo;
   CommandButton Cmd_StartRead{{}, "Start", ""};
   CommandButton Cmd_StopRead{{}, "Stop", ""};
-  // Recording to a CSV file (beyond the original window).
+  // Recording every reading to a CSV file.
   CommandButton cmd_Registra{{}, "Record", ""};
 
   // One panel per channel: "Output" / "Output B" and "Input" / "Input B".
@@ -80,6 +81,8 @@ struct FrmMisura {
   // A run (its preparation or its loop) is going. Unlike InMisura it stays
   // set while a stopped loop finishes its last wait.
   bool InCorso = false;
+  // The start sequence is reading the device; the loop has not begun.
+  bool Preparazione = false;
   EsitoMisura Esito = EsitoMisura::Nessuno;
   // What the readings are worked out with, as the last start prepared it.
   MisuraPreparata Preparata;

@@ -416,6 +416,8 @@ bool ModificaPredefinito(Context& c, bool zero) {
   const auto [alto, basso] = SplitWord(r);
   s.BufIndirizzi = {static_cast<std::uint8_t>(indirizzo), static_cast<std::uint8_t>(indirizzo + 1)};
   s.BufDati = {static_cast<std::uint8_t>(basso), static_cast<std::uint8_t>(alto)};
+  // Backed up first like every memory write; a failed backup has said why.
+  if (!PrimaDiScrivere(c, 0, TipoScrittura::Switch)) return false;
   c.link.WriteBytes(0, 2);
   if (s.ErroreCom) return false;
   Rinfresca(c);

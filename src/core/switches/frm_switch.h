@@ -16,23 +16,6 @@ namespace korventa {
 
 struct Context;
 
-// A list with a number behind each entry (the value of a table entry).
-struct ListBox : Control {
-  std::vector<std::string> List;
-  std::vector<double> ItemData;
-  int ListIndex = -1;
-  void Clear() {
-    List.clear();
-    ItemData.clear();
-    ListIndex = -1;
-  }
-  void AddItem(std::string text, double data) {
-    List.push_back(std::move(text));
-    ItemData.push_back(data);
-  }
-  void Select(int i) { ListIndex = i >= 0 && i < static_cast<int>(List.size()) ? i : -1; }
-};
-
 // One DIP bank as drawn: left to right, the number printed under each
 // switch and whether it stands at "ON".
 struct BancoDip : Control {

@@ -1,17 +1,26 @@
 #include "qt/app/desktop.h"
 
+#include <cstdlib>
+
 #include <QtCore/QCoreApplication>
+#include <QtCore/QLibraryInfo>
+#include <QtCore/QLocale>
+#include <QtCore/QTranslator>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStyle>
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "config/write_diff.h"
+#include "factory/frm_eeprom.h"
 #include "qt/app/qt_impostazioni.h"
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
+#include "qt/views/check_views.h"
 #include "qt/views/communication_view.h"
+#include "qt/views/eeprom_view.h"
 #include "qt/views/measure_view.h"
 #include "qt/views/program_view.h"
 #include "qt/views/small_views.h"
@@ -42,6 +51,13 @@ void DescriviOpzioni(CLI::App& app, OpzioniDesktop& o) {
       ->type_name("PORT")
       ->check(nonVuoto("a port name"));
   app.add_flag("--connect", o.connetti, "tick \"Open Com\" as soon as the main window shows");
+  app.add_flag("--factory", o.fabbrica, "show the factory menu \"Collaudo\" (also KORVENTA_FACTORY=1)");
+  app.add_option("--backup-dir", o.cartellaBackup,
+                 "folder of the backups taken before every memory write (default "
+                 "$XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)")
+      ->type_name("DIR")
+      ->check(nonVuoto("a folder"));
+  app.add_flag("--no-backup", o.senzaBackup, "write without taking a backup first");
 }
 
 }  // namespace
@@ -118,7 +134,16 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
   spia_ = std::make_unique<SpiaComunicazione>(s_, w_.communication);
   spia_->changed = [this] { Spia(); };
   link_ = std::make_unique<Link>(s_, *transport_, *dialogs_, *spia_);
-  ctx_ = std::make_unique<Context>(Context{s_, w_, *link_, *dialogs_});
+  guard_ = std::make_unique<Salvaguardia>(OpzioniBackup{
+      opzioni_.cartellaBackup.empty() ? CartellaBackupPredefinita(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))
+                                      : opzioni_.cartellaBackup,
+      !opzioni_.senzaBackup});
+  // A configuration write that would change more than the user's edits
+  // shows what it changes and asks first.
+  guard_->riepilogo = [](Context& c, const std::array<int, 256>& vecchi) {
+    return ConfermaRiepilogo(c, ConfrontaScrittura(c, vecchi));
+  };
+  ctx_ = std::make_unique<Context>(Context{s_, w_, *link_, *dialogs_, guard_.get()});
 
   communication_ = std::make_unique<CommunicationView>(*this);
   program_ = std::make_unique<ProgramView>(*this);
@@ -134,9 +159,20 @@ Desktop::Desktop(const OpzioniDesktop& opzioni, std::string& errore, Dialogs* do
     communication_->Rendi();
   };
   switch_ = std::make_unique<SwitchView>(*this);
+  verifica_ = std::make_unique<VerificaView>(*this);
+  strumentiVer_ = std::make_unique<StrumentiVerView>(*this);
+  test_ = std::make_unique<TestView>(*this);
+  // The bench tests run inside a handler: their list, plot and the main
+  // window's lamp are painted after every reading.
+  w_.frm_test.Aggiornato = [this] {
+    test_->Rendi();
+    communication_->RendiSpia();
+  };
+  eeprom_ = std::make_unique<EepromView>(*this);
 }
 
 Desktop::~Desktop() {
+  if (traduttore_) QCoreApplication::removeTranslator(traduttore_.get());
   if (clessidra_) QApplication::restoreOverrideCursor();
   if (link_) link_->ClosePort();
 }
@@ -154,6 +190,8 @@ void Desktop::Avvia() {
   w_.communication.finestre[Schermo::communication].Height = altezza * kTwipsPerPixel;
 
   Main(*ctx_);
+  if (const char* f = std::getenv("KORVENTA_FACTORY"); opzioni_.fabbrica || (f != nullptr && std::string(f) == "1"))
+    MostraMenuCollaudo(*ctx_);
   if (!opzioni_.porta.empty()) w_.communication.cmb_Porta.SetText(opzioni_.porta);
   Aggiorna();
 
@@ -178,7 +216,25 @@ void Desktop::Esegui(const std::function<void(Context&)>& handler) {
   FineSeUscita();
 }
 
+void Desktop::TraduzioniQt() {
+  // Qt's own texts (dialog buttons and titles: "Cancel", "Save As") in the
+  // user's language: Italian from Qt's translations, English built in.
+  if (linguaQt_ == s_.Lingua) return;
+  linguaQt_ = s_.Lingua;
+  if (traduttore_) {
+    QCoreApplication::removeTranslator(traduttore_.get());
+    traduttore_.reset();
+  }
+  if (s_.Lingua != 0) return;
+  auto t = std::make_unique<QTranslator>();
+  if (t->load(QLocale(QLocale::Italian), "qt", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(t.get());
+    traduttore_ = std::move(t);
+  }
+}
+
 void Desktop::Aggiorna() {
+  TraduzioniQt();
   communication_->Rendi();
   program_->Rendi();
   lang_->Rendi();
@@ -187,6 +243,10 @@ void Desktop::Aggiorna() {
   misura_->Rendi();
   switch_->Rendi();
   if (taratura_) taratura_->Rendi();
+  verifica_->Rendi();
+  strumentiVer_->Rendi();
+  test_->Rendi();
+  eeprom_->Rendi();
   Spia();
 }
 

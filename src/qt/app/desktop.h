@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "files/backup.h"
 #include "instruments/strumenti.h"
 #include "link/port_factory.h"
 #include "qt/app/pictures.h"
@@ -17,6 +18,7 @@
 
 class QWidget;
 class QCloseEvent;
+class QTranslator;
 
 namespace korventa::sim {
 class VirtualBench;
@@ -31,8 +33,12 @@ class OperView;
 class AboutView;
 class SegnapostoView;
 class MisuraView;
+class EepromView;
 class SwitchView;
 class TaraView;
+class VerificaView;
+class StrumentiVerView;
+class TestView;
 
 struct OpzioniDesktop {
   // Connect every port opened to the built-in simulated converter of this
@@ -44,6 +50,12 @@ struct OpzioniDesktop {
   // Tick "Open Com" as soon as the main window shows.
   bool connetti = false;
   bool aiuto = false;
+  // --factory (or KORVENTA_FACTORY=1): show the factory menu "Collaudo".
+  bool fabbrica = false;
+  // --backup-dir DIR: where backups go (default: the user's data folder).
+  std::string cartellaBackup;
+  // --no-backup: write without a backup first.
+  bool senzaBackup = false;
 };
 
 // Parses the command line (without the program name). nullopt and a reason
@@ -98,10 +110,16 @@ class Desktop {
   QWidget& Switch();
   // The calibration window (Collaudo > Taratura), made on first use.
   TaraView& Taratura();
+  VerificaView& Verifica() { return *verifica_; }
+  StrumentiVerView& StrumentiVer() { return *strumentiVer_; }
+  TestView& Test() { return *test_; }
+  EepromView& Eeprom() { return *eeprom_; }
+  const Salvaguardia& Backup() const { return *guard_; }
 
  private:
   void Spia();
   void FineSeUscita();
+  void TraduzioniQt();
 
   OpzioniDesktop opzioni_;
   ProgramState s_;
@@ -116,6 +134,7 @@ class Desktop {
   std::unique_ptr<QtDialogs> qtDialogs_;
   Dialogs* dialogs_ = nullptr;  // qtDialogs_ or the one given
   std::unique_ptr<SpiaComunicazione> spia_;
+  std::unique_ptr<Salvaguardia> guard_;
   std::unique_ptr<Link> link_;
   std::unique_ptr<Context> ctx_;
   std::unique_ptr<Immagini> immagini_;
@@ -128,7 +147,13 @@ class Desktop {
   std::unique_ptr<MisuraView> misura_;
   std::unique_ptr<SwitchView> switch_;
   std::unique_ptr<TaraView> taratura_;
+  std::unique_ptr<VerificaView> verifica_;
+  std::unique_ptr<StrumentiVerView> strumentiVer_;
+  std::unique_ptr<TestView> test_;
+  std::unique_ptr<EepromView> eeprom_;
 
+  std::unique_ptr<QTranslator> traduttore_;  // Qt's own texts in Italian
+  int linguaQt_ = -1;                          // the language they are in
   int profondita_ = 0;       // handlers running, nested
   bool clessidra_ = false;   // the hourglass pointer is on
   bool finito_ = false;      // the event loop has been told to end

@@ -132,6 +132,7 @@ std::optional<std::string> QtDialogs::File(const FileDialogRequest& request, boo
   d.setOption(QFileDialog::DontConfirmOverwrite, !(salva && request.overwritePrompt));
   if (!request.defaultExtension.empty()) d.setDefaultSuffix(Q(request.defaultExtension));
   if (!request.filters.empty()) d.setNameFilters(FiltriQt(request.filters));
+  if (!request.directory.empty()) d.setDirectory(Q(request.directory));
   if (!request.fileName.empty()) d.selectFile(Q(request.fileName));
   if (d.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList scelti = d.selectedFiles();

@@ -1,6 +1,8 @@
 #include "qt/views/communication_view.h"
 
 #include <QtGui/QCloseEvent>
+#include <QtGui/QKeySequence>
+#include <QtSerialPort/QSerialPortInfo>
 #include <QtGui/QPainter>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
@@ -14,10 +16,41 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "app/context.h"
+#include "factory/frm_eeprom.h"
+#include "files/backup.h"
 #include "qt/app/desktop.h"
 #include "qt/views/tara_view.h"
 
 namespace korventa::qt {
+
+namespace {
+
+// The selector of ports: the list is brought up to date with the ports the
+// machine really has each time it is opened.
+class ElencoPorte final : public QComboBox {
+ public:
+  ElencoPorte(QWidget* parent, std::function<void()> aggiorna) : QComboBox(parent), aggiorna_(std::move(aggiorna)) {}
+  void showPopup() override {
+    aggiorna_();
+    QComboBox::showPopup();
+  }
+
+ private:
+  std::function<void()> aggiorna_;
+};
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> PorteSeriali() {
+  std::vector<std::pair<std::string, std::string>> porte;
+  for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+    QString descrizione = p.description();
+    if (!p.manufacturer().isEmpty() && !descrizione.contains(p.manufacturer()))
+      descrizione += (descrizione.isEmpty() ? "" : ", ") + p.manufacturer();
+    porte.emplace_back(S(p.systemLocation()), S(descrizione));
+  }
+  return porte;
+}
 
 Lampada::Lampada(QWidget* parent) : QWidget(parent), colore_(Qt::green) { setFixedSize(18, 18); }
 
@@ -70,6 +103,17 @@ QToolButton* CommunicationView::Pulsante(QWidget* parent) {
 QAction* CommunicationView::Voce(QMenu* menu, MenuItem Communication::*voce, void (*handler)(Context&)) {
   QAction* a = menu->addAction(QString());
   voci_.emplace_back(voce, a);
+  // The commands used every day have keys of their own, shown in the menu.
+  using C = Communication;
+  static const std::pair<MenuItem C::*, QKeySequence> kTasti[] = {
+      {&C::mnu_File_Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+      {&C::mnu_File_Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {&C::mnu_File_SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+      {&C::mnu_Action_Program_Read, QKeySequence(Qt::Key_F5)},
+      {&C::mnu_Action_Program_Write, QKeySequence(Qt::Key_F6)},
+  };
+  for (const auto& [v, tasto] : kTasti)
+    if (v == voce) a->setShortcut(tasto);
   if (handler) connect(a, &QAction::triggered, this, [this, handler] { d_.Esegui(handler); });
   return a;
 }
@@ -92,7 +136,9 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   auto* h = new QHBoxLayout(frame2_);
   h->setContentsMargins(6, 4, 6, 4);
   check1_ = new QCheckBox(frame2_);
-  porta_ = new QComboBox(frame2_);
+  porta_ = new ElencoPorte(frame2_, [this] {
+    d_.Esegui([porte = PorteSeriali()](Context& c) { AggiornaPorte(c.w.communication, porte); });
+  });
   // A device path that is not in the list (/dev/ttyUSB0) may be typed in.
   porta_->setEditable(true);
   porta_->setInsertPolicy(QComboBox::NoInsert);
@@ -118,6 +164,9 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   grassetto.setBold(true);
   device_[0]->setFont(grassetto);
   v->addLayout(modello);
+  verifica_ = new QLabel(centro);
+  verifica_->setObjectName("lbl_verifica");
+  v->addWidget(verifica_);
 
   auto* pulsanti = new QHBoxLayout();
   pulsanti->setSpacing(2);
@@ -170,6 +219,10 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   Voce(file, &C::mnu_File_Open, mnu_File_Open_Click);
   Voce(file, &C::mnu_File_Save, mnu_File_Save_Click);
   Voce(file, &C::mnu_File_SaveAs, mnu_File_SaveAs_Click);
+  file->addSeparator();
+  connect(Voce(file, &C::mnu_File_Undo, nullptr), &QAction::triggered, this, [this] {
+    d_.Esegui([this](Context& c) { mnu_File_Undo_Click(c, d_.Backup().Opzioni()); });
+  });
   QMenu* vista = menu(&C::mnu_View);
   Voce(vista, &C::mnu_View_Program, [](Context& c) { cmd_modo_Click(c, 0); });
   Voce(vista, &C::mnu_View_Measure, [](Context& c) { cmd_modo_Click(c, 1); });
@@ -177,14 +230,13 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   QMenu* azione = menu(&C::mnu_Action);
   QMenu* programma = sottomenu(azione, &C::mnu_Action_Program);
   Voce(programma, &C::mnu_Action_Program_Read, cmd_read_Click);
-  Voce(programma, &C::mnu_Action_Program_Write, cmd_write_Click);
+  Voce(programma, &C::mnu_Action_Program_Write, mnu_Action_Program_Write_Click);
   QMenu* misura = sottomenu(azione, &C::mnu_Action_Measure);
   Voce(misura, &C::mnu_Action_Measure_Start, mnu_Action_Measure_Start_Click);
   Voce(misura, &C::mnu_Action_Measure_Stop, mnu_Action_Measure_Stop_Click);
-  // The factory menu. The start-up hides it for good; its windows (memory
-  // editor, calibration, bench tests) are not part of this program yet.
+  // The factory menu, hidden unless asked for.
   QMenu* collaudo = menu(&C::mnu_Collaudo);
-  Voce(collaudo, &C::mnu_Collaudo_EEprom, nullptr);
+  Voce(collaudo, &C::mnu_Collaudo_EEprom, mnu_Collaudo_EEprom_Click);
   Voce(collaudo, &C::mnu_Collaudo_Taratura, nullptr);
   connect(voci_.back().second, &QAction::triggered, this, [this] {
     TaraView& t = d_.Taratura();
@@ -192,7 +244,11 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
     t.show();
     t.raise();
   });
-  Voce(collaudo, &C::mnu_test, nullptr);
+  Voce(collaudo, &C::mnu_test, [](Context& c) { c.w.frm_test.Visible = true; });
+  // The check is also reached from the calibration window's Prog.
+  QAction* verifica = collaudo->addAction("Verifica taratura");
+  verifica->setObjectName("mnu_verifica");
+  connect(verifica, &QAction::triggered, this, [this] { d_.Esegui([](Context& c) { c.w.frm_verifica.Visible = true; }); });
   QMenu* aiuto = menu(&C::mnu_Help);
   Voce(aiuto, &C::mnu_Help_About, mnu_Help_About_Click);
   // Exit is an item of the menu bar itself.
@@ -202,22 +258,38 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
 }
 
 void CommunicationView::RendiSpia() {
+  AggiornaComandi(d_.Ctx());
   const Communication& m = d_.Ctx().w.communication;
   spia_->Imposta(korventa::qt::Colore(m.SpiaColor, palette().color(QPalette::Button)));
   barra_->Imposta(m.progress);
+  // Commands wait while the lamp is red: their buttons say so.
+  korventa::qt::Rendi(read_, m.cmd_read);
+  korventa::qt::Rendi(write_, m.cmd_write);
+  korventa::qt::Rendi(start_, m.cmd_start);
+  for (const auto& [voce, a] : voci_) korventa::qt::Rendi(a, m.*voce);
+  // F9 starts, and stops while measuring: it sits on the item that does it.
+  QAction* avvia = Azione(m.mnu_Action_Measure_Start);
+  QAction* ferma = Azione(m.mnu_Action_Measure_Stop);
+  const QKeySequence f9(Qt::Key_F9);
+  if (avvia && ferma && (d_.Ctx().s.InMisura ? ferma : avvia)->shortcut() != f9) {
+    (d_.Ctx().s.InMisura ? avvia : ferma)->setShortcut(QKeySequence());
+    (d_.Ctx().s.InMisura ? ferma : avvia)->setShortcut(f9);
+  }
+  if (windowTitle() != Q(m.TitoloMostrato)) setWindowTitle(Q(m.TitoloMostrato));
   const bool abilitata = m.finestre[Schermo::communication].Enabled;
   if (isEnabled() != abilitata) setEnabled(abilitata);
 }
 
 void CommunicationView::Rendi() {
+  AggiornaComandi(d_.Ctx());
   const Communication& m = d_.Ctx().w.communication;
   const Immagini& img = d_.Immagini_();
-  if (windowTitle() != Q(m.Caption)) setWindowTitle(Q(m.Caption));
   setWindowIcon(img.Icona(m.Icon));
 
   korventa::qt::Rendi(check1_, m.Check1);
   korventa::qt::Rendi(porta_, m.cmb_Porta);
   for (std::size_t i = 0; i < device_.size(); ++i) korventa::qt::Rendi(device_[i], m.lbl_device[i]);
+  korventa::qt::Rendi(verifica_, m.lbl_verifica);
   for (std::size_t i = 0; i < modo_.size(); ++i) {
     korventa::qt::Rendi(modo_[i], m.cmd_modo[i]);
     modo_[i]->setIcon(img.Icona(m.cmd_modo_Picture[i]));

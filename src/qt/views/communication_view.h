@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,9 @@ class QToolButton;
 namespace korventa::qt {
 
 class Desktop;
+
+// The serial ports the machine has now: device path and description.
+std::vector<std::pair<std::string, std::string>> PorteSeriali();
 
 // The busy lamp `Spia`: a round light in the model's colour.
 class Lampada final : public QWidget {
@@ -89,6 +94,7 @@ class CommunicationView final : public QMainWindow {
   Lampada* spia_;
   Barra* barra_;
   std::array<QLabel*, 2> device_{};
+  QLabel* verifica_ = nullptr;
   std::array<QToolButton*, 3> modo_{};
   QToolButton *read_, *write_, *start_, *lang_;
   std::vector<std::pair<MenuItem Communication::*, QAction*>> voci_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include <QtCharts/QChart>
 #include <QtCharts/QLegendMarker>
@@ -21,6 +22,7 @@
 #include "app/context.h"
 #include "app/format.h"
 #include "app/numbers.h"
+#include "app/texts.h"
 #include "config/catalog.h"
 #include "qt/app/desktop.h"
 #include "qt/views/communication_view.h"
@@ -89,12 +91,24 @@ Andamento::Andamento(QWidget* parent) : QChartView(new QChart(), parent) {
   serieIngresso_->attachAxis(asseIngresso_);
   serieUscita_->attachAxis(asseTempo_);
   serieUscita_->attachAxis(asseUscita_);
-  QPen penna = serieUscita_->pen();
+  // Every series has a colour of its own, so the legend tells them apart.
+  QPen penna(QColor(0, 90, 200), 2);
+  serieIngresso_->setPen(penna);
+  penna.setColor(QColor(230, 120, 0));
   penna.setStyle(Qt::DashLine);
   serieUscita_->setPen(penna);
   setRenderHint(QPainter::Antialiasing);
   setMinimumSize(360, 200);
   Ridisegna();
+}
+
+void Andamento::Nomi(const QString& titolo, const QString& ingresso, const QString& uscita) {
+  nomeIngresso_ = ingresso;
+  nomeUscita_ = uscita;
+  if (chart()->title() != titolo) chart()->setTitle(titolo);
+  auto nome = [](const QString& n, const QString& u) { return u.isEmpty() ? n : n + " " + u; };
+  if (serieIngresso_->name() != nome(ingresso, unitaIngresso_)) serieIngresso_->setName(nome(ingresso, unitaIngresso_));
+  if (serieUscita_->name() != nome(uscita, unitaUscita_)) serieUscita_->setName(nome(uscita, unitaUscita_));
 }
 
 void Andamento::Azzera() {
@@ -115,9 +129,9 @@ void Andamento::Aggiungi(double t, std::optional<double> ingresso, std::optional
 
 void Andamento::Imposta(const QString& titolo, const QString& unitaIngresso, const QString& unitaUscita,
                         const std::vector<Linea>& linee) {
-  chart()->setTitle(titolo);
-  serieIngresso_->setName(unitaIngresso.isEmpty() ? QStringLiteral("in") : "in " + unitaIngresso);
-  serieUscita_->setName("out " + unitaUscita);
+  unitaIngresso_ = unitaIngresso;
+  unitaUscita_ = unitaUscita;
+  Nomi(titolo, nomeIngresso_, nomeUscita_);
   asseIngresso_->setTitleText(unitaIngresso);
   asseUscita_->setTitleText(unitaUscita);
   linee_ = linee;
@@ -132,11 +146,14 @@ void Andamento::Imposta(const QString& titolo, const QString& unitaIngresso, con
     chart()->addSeries(s);
     s->attachAxis(asseTempo_);
     s->attachAxis(asseIngresso_);
-    QPen p = s->pen();
-    p.setStyle(Qt::DotLine);
-    p.setWidthF(1.0);
-    s->setPen(p);
     serieLinee_.push_back(s);
+  }
+  // The range ends in greys, the trips in reds and purples.
+  static const QColor kColoriLinee[] = {QColor(110, 110, 110), QColor(60, 60, 60),  QColor(200, 0, 0),
+                                        QColor(255, 110, 110), QColor(130, 0, 160), QColor(200, 120, 230)};
+  for (std::size_t i = 0; i < serieLinee_.size(); ++i) {
+    QPen p(kColoriLinee[i % std::size(kColoriLinee)], 1.0, Qt::DotLine);
+    serieLinee_[i]->setPen(p);
   }
   for (std::size_t i = 0; i < linee_.size(); ++i) serieLinee_[i]->setName(linee_[i].nome);
   Ridisegna();
@@ -193,8 +210,8 @@ MisuraView::MisuraView(Desktop& d) : d_(d) {
   auto* modo = new QHBoxLayout(frm_modo_);
   start_ = new QPushButton("Start", frm_modo_);
   stop_ = new QPushButton("Stop", frm_modo_);
-  registra_ = new QPushButton("Record", frm_modo_);
-  pausa_ = new QCheckBox("Pause trend", frm_modo_);
+  registra_ = new QPushButton(frm_modo_);
+  pausa_ = new QCheckBox(frm_modo_);
   fileRegistro_ = new QLabel(frm_modo_);
   for (QWidget* w : {static_cast<QWidget*>(start_), static_cast<QWidget*>(stop_)}) modo->addWidget(w);
   modo->addSpacing(16);
@@ -260,8 +277,6 @@ QGroupBox* MisuraView::PannelloCanale(int ch) {
   progress_[c] = new Barra(box);
   breakL_[c] = new Segnale(box);
   breakH_[c] = new Segnale(box);
-  breakL_[c]->setToolTip("below range");
-  breakH_[c]->setToolTip("above range");
 
   g->addWidget(lblUscita_[c], 0, 0);
   g->addWidget(out_[c], 1, 0);
@@ -289,7 +304,8 @@ void MisuraView::ImpostaAndamenti() {
     // The plot is in the units the window shows.
     const bool far = k.Fahrenheit && k.Funzione == 0;
     auto mostrato = [far](double x) { return far ? CtoFValue(x) : x; };
-    std::vector<Andamento::Linea> linee{{"start", mostrato(k.InMin)}, {"end", mostrato(k.InMax)}};
+    std::vector<Andamento::Linea> linee{{Q(Testo(c.s, kTxtInizioScala)), mostrato(k.InMin)},
+                                        {Q(Testo(c.s, kTxtFineScala)), mostrato(k.InMax)}};
     // Both trips act on the first channel's input.
     if (ch == 0) {
       const bool tripFar = far && p.CodVariante == 0;
@@ -303,7 +319,7 @@ void MisuraView::ImpostaAndamenti() {
     }
     QString unita = Q(far ? k.UMisF : k.UMis);
     if (k.Funzione == 1 || k.Funzione == 2) unita = "%";
-    grafico_[U(ch)]->Imposta(QString("Channel %1").arg(kCanali[ch]), unita, Q(k.UnitaUscita), linee);
+    grafico_[U(ch)]->Imposta(Q(Testo(c.s, 72)) + " " + kCanali[ch], unita, Q(k.UnitaUscita), linee);
   }
 }
 
@@ -341,6 +357,8 @@ void MisuraView::Rendi() {
   korventa::qt::Rendi(start_, f.Cmd_StartRead);
   korventa::qt::Rendi(stop_, f.Cmd_StopRead);
   korventa::qt::Rendi(registra_, f.cmd_Registra);
+  const QString pausa = Q(Testo(c.s, kTxtPausaTrend));
+  if (pausa_->text() != pausa) pausa_->setText(pausa);
   // One run at a time: Start waits for the running one to end.
   start_->setEnabled(f.Cmd_StartRead.Enabled && !f.InCorso);
   stop_->setEnabled(f.Cmd_StopRead.Enabled && c.s.InMisura);
@@ -358,9 +376,12 @@ void MisuraView::Rendi() {
     korventa::qt::Rendi(progIn_[i], f.lbl_progIn[i]);
     korventa::qt::Rendi(static_cast<QWidget*>(progress_[i]), f.progress[i]);
     progress_[i]->Imposta(std::clamp(f.progress[i].Quota, 0.0, 1.0));
+    breakL_[i]->setToolTip(Q(Testo(c.s, kTxtSottoScala)));
+    breakH_[i]->setToolTip(Q(Testo(c.s, kTxtSopraScala)));
     breakL_[i]->Imposta(ColoreModello(f.lbl_Break_L[i].BackColor));
     breakH_[i]->Imposta(ColoreModello(f.lbl_Break_H[i].BackColor));
     grafico_[i]->setVisible(f.frm_canale[i].Visible);
+    grafico_[i]->Nomi(Q(Testo(c.s, 72)) + " " + kCanali[ch], Q(Testo(c.s, 48)), Q(Testo(c.s, 49)));
   }
   korventa::qt::Rendi(soglie_, f.lbl_soglie);
   for (std::size_t t = 0; t < soglia_.size(); ++t) {
@@ -370,7 +391,7 @@ void MisuraView::Rendi() {
   for (std::size_t k = 0; k < trip_.size(); ++k)
     if (trip_[k]) korventa::qt::Rendi(trip_[k], f.lbl_progTrip[k]);
 
-  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_misura], stato_, false);
+  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_misura], stato_);
 }
 
 void MisuraView::closeEvent(QCloseEvent* e) {

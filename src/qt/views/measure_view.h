@@ -1,6 +1,6 @@
 // The measurement window frm_misura: per channel the live output and input
 // with the bar and its under/over-range marks and the programmed summary,
-// the trip fields with their lamps, Start/Stop, and beyond the original a
+// the trip fields with their lamps, Start/Stop, and a
 // trend plot of the last minutes and a CSV recording of every reading.
 #pragma once
 
@@ -63,6 +63,9 @@ class Andamento final : public QChartView {
   // A reading t seconds into the run; nullopt where the window could not
   // work the value out.
   void Aggiungi(double t, std::optional<double> ingresso, std::optional<double> uscita);
+  // The chart's title and the names of the input and output series in the
+  // user's language (the units follow them).
+  void Nomi(const QString& titolo, const QString& ingresso, const QString& uscita);
   void Imposta(const QString& titolo, const QString& unitaIngresso, const QString& unitaUscita,
                const std::vector<Linea>& linee);
   void Pausa(bool pausa);
@@ -77,6 +80,7 @@ class Andamento final : public QChartView {
 
   QLineSeries* serieIngresso_;
   QLineSeries* serieUscita_;
+  QString nomeIngresso_, nomeUscita_, unitaIngresso_, unitaUscita_;
   std::vector<QLineSeries*> serieLinee_;
   QValueAxis* asseTempo_;
   QValueAxis* asseIngresso_;

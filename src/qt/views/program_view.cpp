@@ -9,10 +9,15 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QScreen>
 #include <QtWidgets/QRadioButton>
+#include <QtWidgets/QScrollArea>
+#include <QtWidgets/QStyle>
 #include <QtWidgets/QVBoxLayout>
 
 #include "app/context.h"
+#include "app/main_window.h"
 #include "app/texts.h"
 #include "qt/app/desktop.h"
 
@@ -37,6 +42,7 @@ QGridLayout* Griglia(QWidget* w) {
 
 QGroupBox* ProgramView::Cornice(QWidget* p, Accesso<Frame> a) {
   auto* w = new QGroupBox(p);
+  cornici_.push_back(w);
   rendi_.push_back([w, a](FrmProgram& f) { korventa::qt::Rendi(w, a(f)); });
   return w;
 }
@@ -44,6 +50,12 @@ QGroupBox* ProgramView::Cornice(QWidget* p, Accesso<Frame> a) {
 QWidget* ProgramView::Pagina(QWidget* p, Accesso<Frame> a) {
   auto* w = new QWidget(p);
   rendi_.push_back([w, a](FrmProgram& f) { korventa::qt::Rendi(w, static_cast<const Control&>(a(f))); });
+  return w;
+}
+
+QLabel* ProgramView::Testuale(QWidget* p, int testo) {
+  auto* w = new QLabel(p);
+  testi_.emplace_back(w, testo);
   return w;
 }
 
@@ -55,12 +67,23 @@ QLabel* ProgramView::Etichetta(QWidget* p, Accesso<Label> a) {
 
 QLineEdit* ProgramView::Casella(QWidget* p, Accesso<TextBox> a, bool solaLettura) {
   auto* w = new QLineEdit(p);
-  w->setMaximumWidth(90);
+  // Wide enough for the longest value a box holds (a signed five-digit
+  // number with three decimals and more), never scrolled.
+  const int larghezza = w->fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000")) + 14;
+  w->setMinimumWidth(larghezza);
+  w->setMaximumWidth(larghezza + 30);
   w->setReadOnly(solaLettura);
   rendi_.push_back([w, a](FrmProgram& f) { korventa::qt::Rendi(w, a(f)); });
   // What is typed is the box's content; nothing runs on it (the values are
-  // read when writing or saving).
-  connect(w, &QLineEdit::textEdited, this, [this, a](const QString& t) { a(d_.Ctx().w.frm_program).Text = S(t); });
+  // read when writing or saving). The title shows at once that it is unsaved.
+  connect(w, &QLineEdit::textEdited, this, [this, a](const QString& t) {
+    Context& c = d_.Ctx();
+    a(c.w.frm_program).Text = S(t);
+    if (!c.w.communication.Modificato) {
+      ModificaUtente(c);
+      d_.Aggiorna();
+    }
+  });
   return w;
 }
 
@@ -71,6 +94,7 @@ QComboBox* ProgramView::Elenco(QWidget* p, Accesso<ComboBox> a, Gestore dopo) {
   connect(w, &QComboBox::activated, this, [this, a, dopo](int i) {
     d_.Esegui([a, dopo, i](Context& c) {
       a(c.w.frm_program).Select(i);
+      ModificaUtente(c);
       if (dopo) dopo(c);
     });
   });
@@ -88,6 +112,7 @@ QRadioButton* ProgramView::Opzione(QWidget* p, std::function<std::span<OptionBut
   connect(w, &QRadioButton::clicked, this, [this, gruppo, posizione, dopo] {
     d_.Esegui([gruppo, posizione, dopo](Context& c) {
       SelezionaOpzione(gruppo(c.w.frm_program), posizione);
+      ModificaUtente(c);
       if (dopo) dopo(c);
     });
   });
@@ -100,6 +125,7 @@ QCheckBox* ProgramView::Spunta(QWidget* p, Accesso<CheckBox> a, const QString& p
   connect(w, &QCheckBox::clicked, this, [this, a, dopo](bool spuntato) {
     d_.Esegui([a, dopo, spuntato](Context& c) {
       a(c.w.frm_program).Value = spuntato;
+      ModificaUtente(c);
       if (dopo) dopo(c);
     });
   });
@@ -127,6 +153,15 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
   titolo->setFont(grassetto);
   canali_.emplace_back(titolo, ch);
   v->addWidget(titolo);
+  // Two columns per channel, input and output beside options and trips, so
+  // that the window fits a laptop screen's height.
+  auto* affiancate = new QHBoxLayout();
+  affiancate->setSpacing(4);
+  auto* sinistra = new QVBoxLayout();
+  auto* destra = new QVBoxLayout();
+  affiancate->addLayout(sinistra);
+  affiancate->addLayout(destra);
+  v->addLayout(affiancate);
 
   // Input.
   QGroupBox* in = Cornice(col, [c](F& f) -> Frame& { return f.frm_input[c]; });
@@ -163,7 +198,7 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
     g->addWidget(Etichetta(in, [c](F& f) -> Label& { return f.lbl_spanmin_in[c]; }), 5, 0, 1, 3);
     g->addWidget(Etichetta(in, [c](F& f) -> Label& { return f.Label6[c]; }), 6, 0, 1, 3);
   }
-  v->addWidget(in);
+  sinistra->addWidget(in);
 
   // Output.
   QGroupBox* out = Cornice(col, [c](F& f) -> Frame& { return f.frm_output[c]; });
@@ -182,7 +217,8 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
     g->addWidget(Etichetta(out, [c](F& f) -> Label& { return f.lbl_limite_out[c]; }), 3, 0, 1, 3);
     g->addWidget(Etichetta(out, [c](F& f) -> Label& { return f.lbl_spanmin_out[c]; }), 4, 0, 1, 3);
   }
-  v->addWidget(out);
+  sinistra->addWidget(out);
+  sinistra->addStretch(1);
 
   // Options: cold junction, function, wiring, burn-out and over-range.
   QGroupBox* opz = Cornice(col, [c](F& f) -> Frame& { return f.frm_options[c]; });
@@ -230,11 +266,12 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
       auto gruppo = [c](F& f) { return Gruppo(f.opt_Break, 2 * c, 2); };
       vv->addWidget(Opzione(rottura, gruppo, 0, nullptr));
       vv->addWidget(Opzione(rottura, gruppo, 1, nullptr));
+      vv->addWidget(Testuale(rottura, kTxtFuoriScala));
       vv->addWidget(Elenco(rottura, [c](F& f) -> ComboBox& { return f.cmb_OverRange[c]; }, nullptr));
     }
     g->addWidget(rottura);
   }
-  v->addWidget(opz);
+  destra->addWidget(opz);
 
   // Trips.
   QGroupBox* soglia = Cornice(col, [c](F& f) -> Frame& { return f.frm_soglia[c]; });
@@ -252,11 +289,13 @@ QWidget* ProgramView::Colonna(QWidget* p, int ch) {
     g->addWidget(Etichetta(soglia, [c](F& f) -> Label& { return f.lbl_uMisS[c]; }), 1, 3);
     g->addWidget(Fissa(soglia, "L"), 2, 0);
     g->addWidget(Casella(soglia, [c](F& f) -> TextBox& { return f.txt_soglia_L[c]; }), 2, 1, 1, 2);
-    g->addWidget(Fissa(soglia, "Delay"), 3, 0);
+    g->addWidget(Testuale(soglia, kTxtRitardo), 3, 0);
     g->addWidget(Casella(soglia, [c](F& f) -> TextBox& { return f.txt_soglia_Delay[c]; }), 3, 1, 1, 2);
   }
-  v->addWidget(soglia);
+  destra->addWidget(soglia);
+  destra->addStretch(1);
   v->addStretch(1);
+  intestazioni_.emplace_back(titolo, std::vector<QGroupBox*>{in, out, opz, soglia});
   return col;
 }
 
@@ -275,16 +314,12 @@ QWidget* ProgramView::Comuni(QWidget* p) {
     g->addWidget(Etichetta(opt, [](F& f) -> Label& { return f.Label21[0]; }), 1, 0);
     g->addWidget(Casella(opt, [](F& f) -> TextBox& { return f.txt_Delay; }), 1, 1);
     // Label21(2) is the delay's unit; it shows and hides with the box.
-    QLabel* sec = Etichetta(opt, [](F& f) -> Label& { return f.Label21[2]; });
-    rendi_.push_back([sec](F& f) {
-      if (f.Label21[2].Caption.empty()) sec->setText("sec.");
-    });
-    g->addWidget(sec, 1, 2);
+    g->addWidget(Etichetta(opt, [](F& f) -> Label& { return f.Label21[2]; }), 1, 2);
     g->addWidget(Etichetta(opt, [](F& f) -> Label& { return f.Label21[1]; }), 2, 0, 1, 3);
     g->addWidget(Spunta(opt, [](F& f) -> CheckBox& { return f.chk_Doubler; }, QString(),
                         [](Context& x) { chk_Doubler_Click(x.s, x.w.frm_program); }),
                  3, 0, 1, 3);
-    g->addWidget(Spunta(opt, [](F& f) -> CheckBox& { return f.chk_HS; }, "High Speed", nullptr), 4, 0, 1, 3);
+    g->addWidget(Spunta(opt, [](F& f) -> CheckBox& { return f.chk_HS; }, QString(), nullptr), 4, 0, 1, 3);
   }
   v->addWidget(opt);
 
@@ -298,7 +333,7 @@ QWidget* ProgramView::Comuni(QWidget* p) {
     g->addWidget(Elenco(freq, [](F& f) -> ComboBox& { return f.cmb_Freq_Type; },
                         [](Context& x) { cmb_Freq_Type_Click(x.s, x.w.frm_program); }),
                  1, 0, 1, 3);
-    g->addWidget(Spunta(freq, [](F& f) -> CheckBox& { return f.chk_50hz; }, "50 Hz", nullptr), 2, 0, 1, 3);
+    g->addWidget(Spunta(freq, [](F& f) -> CheckBox& { return f.chk_50hz; }, QString(), nullptr), 2, 0, 1, 3);
     g->addWidget(Etichetta(freq, [](F& f) -> Label& { return f.lbl_filter; }), 3, 0);
     g->addWidget(Casella(freq, [](F& f) -> TextBox& { return f.txt_filter; }), 3, 1);
     g->addWidget(Etichetta(freq, [](F& f) -> Label& { return f.lbl_aux; }), 4, 0);
@@ -399,13 +434,22 @@ QWidget* ProgramView::PaginaAlgebrica(QWidget* p) {
 ProgramView::ProgramView(Desktop& d) : d_(d) {
   using F = FrmProgram;
   setObjectName("frm_program");
-  auto* v = new QVBoxLayout(this);
+  // The pages scroll when the screen is smaller than the window's content.
+  auto* esterno = new QVBoxLayout(this);
+  esterno->setContentsMargins(0, 0, 0, 0);
+  scorrimento_ = new QScrollArea(this);
+  scorrimento_->setWidgetResizable(true);
+  scorrimento_->setFrameShape(QFrame::NoFrame);
+  esterno->addWidget(scorrimento_);
+  contenuto_ = new QWidget(scorrimento_);
+  auto* v = new QVBoxLayout(contenuto_);
   v->setContentsMargins(6, 6, 6, 6);
+  QWidget* radice = contenuto_;
 
   // Page 1 stays empty until the live readings join this window.
-  v->addWidget(Pagina(this, [](F& f) -> Frame& { return f.frm_modo[1]; }));
+  v->addWidget(Pagina(radice, [](F& f) -> Frame& { return f.frm_modo[1]; }));
 
-  QWidget* principale = Pagina(this, [](F& f) -> Frame& { return f.frm_modo[2]; });
+  QWidget* principale = Pagina(radice, [](F& f) -> Frame& { return f.frm_modo[2]; });
   auto* h = new QHBoxLayout(principale);
   h->setContentsMargins(0, 0, 0, 0);
   h->addWidget(Colonna(principale, 0), 0, Qt::AlignTop);
@@ -413,9 +457,27 @@ ProgramView::ProgramView(Desktop& d) : d_(d) {
   h->addWidget(Comuni(principale), 0, Qt::AlignTop);
   v->addWidget(principale);
 
-  v->addWidget(PaginaAlgebrica(this));
+  v->addWidget(PaginaAlgebrica(radice));
   // A window taller than its page keeps the spare room below the controls.
   v->addStretch(1);
+  scorrimento_->setWidget(contenuto_);
+}
+
+void ProgramView::Adatta() {
+  const QSize voluta = contenuto_->sizeHint();
+  if (voluta == dimensione_) return;
+  dimensione_ = voluta;
+  // As large as the content, but never past the screen's free area below
+  // and right of where the window stands (its frame included).
+  const QScreen* schermo = screen() ? screen() : QGuiApplication::primaryScreen();
+  QSize massima(voluta.width() + 24, voluta.height() + 24);
+  if (schermo) {
+    const QRect libero = schermo->availableGeometry();
+    const int cornice = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
+    massima = massima.boundedTo(QSize(libero.right() - std::max(x(), libero.left()),
+                                      libero.bottom() - std::max(y(), libero.top()) - cornice));
+  }
+  resize(massima.expandedTo(QSize(320, 200)));
 }
 
 void ProgramView::Rendi() {
@@ -427,16 +489,43 @@ void ProgramView::Rendi() {
   for (auto& r : rendi_) r(f);
   // Going to and from the algebraic page changes what the window holds: it
   // takes the size of the page shown.
-  const std::array<bool, 3> pagine{f.frm_modo[1].Visible, f.frm_modo[2].Visible, f.frm_modo[3].Visible};
-  if (pagine != pagine_) {
-    pagine_ = pagine;
-    adjustSize();
-  }
+
   for (auto& [etichetta, ch] : canali_) {
     const QString t = Q(korventa::Testo(c.s, kTestoCanale)) + (ch == 0 ? " A" : " B");
     if (etichetta->text() != t) etichetta->setText(t);
   }
+  for (auto& [etichetta, testo] : testi_) {
+    const QString t = Q(korventa::Testo(c.s, testo));
+    if (etichetta->text() != t) etichetta->setText(t);
+  }
+  NascondiVuoti();
   RendiFinestra(this, c.w.communication.finestre[Schermo::frm_program], stato_);
+  // What the window holds changes with the model and the page shown: it
+  // takes the size of its content, as far as the screen allows.
+  Adatta();
+}
+
+void ProgramView::NascondiVuoti() {
+  // Inner frames first, so that a frame holding only empty frames hides too.
+  for (auto it = cornici_.rbegin(); it != cornici_.rend(); ++it) {
+    QGroupBox* g = *it;
+    if (g->isHidden()) continue;
+    bool pieno = false;
+    for (QWidget* figlio : g->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const auto* etichetta = qobject_cast<QLabel*>(figlio);
+      // An empty caption shows nothing.
+      if (!figlio->isHidden() && !(etichetta && etichetta->text().isEmpty())) {
+        pieno = true;
+        break;
+      }
+    }
+    if (!pieno) g->hide();
+  }
+  for (auto& [titolo, cornici] : intestazioni_) {
+    bool qualcosa = false;
+    for (QGroupBox* g : cornici) qualcosa = qualcosa || !g->isHidden();
+    if (titolo->isHidden() == qualcosa) titolo->setVisible(qualcosa);
+  }
 }
 
 void ProgramView::closeEvent(QCloseEvent* e) {

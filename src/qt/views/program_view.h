@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace korventa {
 struct Context;
@@ -67,6 +68,11 @@ class ProgramView final : public QWidget {
   QGroupBox* Cornice(QWidget* p, Accesso<Frame> a);
   QWidget* Pagina(QWidget* p, Accesso<Frame> a);
   QLabel* Etichetta(QWidget* p, Accesso<Label> a);
+  // A fixed caption from the text table, in the current language.
+  QLabel* Testuale(QWidget* p, int testo);
+  // A frame the model shows with nothing visible inside it is not drawn,
+  // nor a channel heading with nothing under it.
+  void NascondiVuoti();
   QLineEdit* Casella(QWidget* p, Accesso<TextBox> a, bool solaLettura = false);
   QComboBox* Elenco(QWidget* p, Accesso<ComboBox> a, Gestore dopo);
   QRadioButton* Opzione(QWidget* p, std::function<std::span<OptionButton>(FrmProgram&)> gruppo, int posizione,
@@ -91,8 +97,16 @@ class ProgramView final : public QWidget {
   QPushButton *cmd_math_ = nullptr, *cmd_OperOk_ = nullptr;
   // Captions of the window's own (channel headings) in the current language.
   std::vector<std::pair<QLabel*, int>> canali_;
+  std::vector<std::pair<QLabel*, int>> testi_;
+  // Every frame, in the order built (outer before inner), and the channel
+  // columns with their headings.
+  std::vector<QGroupBox*> cornici_;
+  std::vector<std::pair<QLabel*, std::vector<QGroupBox*>>> intestazioni_;
 
-  std::array<bool, 3> pagine_{};
+  void Adatta();
+  QScrollArea* scorrimento_ = nullptr;
+  QWidget* contenuto_ = nullptr;
+  QSize dimensione_;  // the content's size the window was last fitted to
   StatoFinestra stato_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QtCore/QSignalBlocker>
 #include <QtGui/QAction>
+#include <QtGui/QPalette>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QGroupBox>
@@ -52,8 +53,18 @@ void Rendi(QComboBox* w, const ComboBox& c) {
   if (w->isEditable()) {
     if (c.ListIndex >= 0 && w->currentIndex() != c.ListIndex) w->setCurrentIndex(c.ListIndex);
     if (w->currentText() != Q(c.Text)) w->setEditText(Q(c.Text));
-  } else if (w->currentIndex() != c.ListIndex) {
-    w->setCurrentIndex(c.ListIndex);
+  } else {
+    if (w->currentIndex() != c.ListIndex) w->setCurrentIndex(c.ListIndex);
+    // A text the model set that is not one of the entries (the frequency
+    // converter's "Freq", a type a file brought) shows as the combo's text.
+    const QString testo = c.ListIndex < 0 ? Q(c.Text) : QString();
+    if (w->placeholderText() != testo) {
+      w->setPlaceholderText(testo);
+      // Shown as a value, not greyed as a hint.
+      QPalette p = w->palette();
+      p.setColor(QPalette::PlaceholderText, p.color(QPalette::Text));
+      w->setPalette(p);
+    }
   }
 }
 

@@ -36,7 +36,8 @@ void Rendi(QLabel* w, const Label& c);
 void Rendi(QGroupBox* w, const Frame& c);
 void Rendi(QLineEdit* w, const TextBox& c);
 // Rebuilds the entries only when the list changed. An editable combo shows
-// the model's text; a plain one its selection (nothing when ListIndex = -1).
+// the model's text; a plain one its selection, or the model's text when that
+// is not one of the entries.
 void Rendi(QComboBox* w, const ComboBox& c);
 void Rendi(QRadioButton* w, const OptionButton& c);
 void Rendi(QCheckBox* w, const CheckBox& c);

@@ -80,7 +80,7 @@ void LangView::Rendi() {
     opt_Lang_[i]->setIcon(d_.Immagini_().Icona(l.opt_Lang_Picture[i]));
     if (opt_Lang_[i]->isChecked() != l.opt_Lang[i].Value) opt_Lang_[i]->setChecked(l.opt_Lang[i].Value);
   }
-  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_Lang], stato_, false);
+  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_Lang], stato_);
 }
 
 void LangView::closeEvent(QCloseEvent* e) { Chiusura(d_, Schermo::frm_Lang, e); }
@@ -134,7 +134,7 @@ void OperView::Rendi() {
   // The operator window keeps its visibility in its own model.
   Finestra f = c.w.communication.finestre[Schermo::frm_Oper];
   f.Visible = o.Visible;
-  RendiFinestra(this, f, stato_, false);
+  RendiFinestra(this, f, stato_);
 }
 
 void OperView::closeEvent(QCloseEvent* e) { Chiusura(d_, Schermo::frm_Oper, e); }
@@ -212,7 +212,7 @@ void AboutView::Rendi() {
   for (std::size_t i = 0; i < lbl_Link_.size(); ++i) korventa::qt::Rendi(lbl_Link_[i], a.lbl_Link[i]);
   korventa::qt::Rendi(cmdOK_, a.cmdOK);
   korventa::qt::Rendi(cmdSysInfo_, a.cmdSysInfo);
-  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_About], stato_, false);
+  RendiFinestra(this, c.w.communication.finestre[Schermo::frm_About], stato_);
 }
 
 void AboutView::closeEvent(QCloseEvent* e) { Chiusura(d_, Schermo::frm_About, e); }
@@ -236,7 +236,7 @@ void SegnapostoView::Rendi() {
     etichetta_->setText(titolo);
   }
   setWindowIcon(d_.Immagini_().Icona(c.w.communication.Icon));
-  RendiFinestra(this, c.w.communication.finestre[schermo_], stato_, false);
+  RendiFinestra(this, c.w.communication.finestre[schermo_], stato_);
 }
 
 void SegnapostoView::closeEvent(QCloseEvent* e) { Chiusura(d_, schermo_, e); }

@@ -349,9 +349,10 @@ TaraView::TaraView(Desktop& d) : d_(d) {
   connect(off_, &QPushButton::clicked, this, [this] {
     if (!corre_) d_.Esegui([this](Context&) { d_.Banco().cmd_Off(); });
   });
-  // The calibration check window belongs to its own module; until it is
-  // there, Prog has nothing to open.
-  prog_->setEnabled(false);
+  // Prog opens the calibration check, ready for a new programming.
+  connect(prog_, &QPushButton::clicked, this, [this] {
+    if (!corre_) d_.Esegui([](Context& c) { Command7_Click(c.w.frm_verifica); });
+  });
 
   f3100_ = std::make_unique<Frm3100View>(d_);
   resize(1100, 760);

@@ -47,6 +47,7 @@ class TaraView final : public QWidget {
   QLabel* lbl_collaudo() const { return lbl_collaudo_; }
   QPushButton* Command5() const { return stop_; }
   QPushButton* Command2() const { return start_; }
+  QPushButton* Command7() const { return prog_; }
   Frm3100View& Vista3100() { return *f3100_; }
   // Where the certificates and the log go.
   QString CartellaRapporti() const;

@@ -105,8 +105,8 @@ bool CalibratorDrives(const BenchState& s, Terminals t) {
   }
 }
 
-// The nominal output stage: 4 to 20 mA or 2 to 10 V between counts 800 and
-// 3500.
+// The nominal output stage: 4 to 20 mA or 2 to 10 V between the counts
+// 800 and 3500.
 double NominalOutput(bool current, double raw) {
   const double at800 = current ? 4.0 : 2.0;
   const double at3500 = current ? 20.0 : 10.0;
