@@ -225,7 +225,8 @@ standard output is the path of the terminal to open as the serial port.
 Serves until SIGINT or SIGTERM (or end of standard input with --stdin-exit).
 
 Device:
-  --model CODE          catalogue model code (default PLV7100), e.g. PLV7110A
+  --model CODE          catalogue model code (default PLV7100), e.g. PLV7110A,
+                        or 3200OEM (the OEM board; it answers as a PLV7150)
   --variant N           answer this variant code instead of the model's
                         (1 for the other PLV7100, 5 for the two-input 7220 D)
   --product N           product family code (default 12; 11 = older family)
