@@ -77,7 +77,8 @@ void DescribeSimOptions(CLI::App& app, SimOptions& o) {
            if (!IdentityForModel(code)) throw CLI::ValidationError("--model", "unknown model code \"" + code + "\"");
            o.model = code;
          },
-         "catalogue model code (default PLV7100), e.g. PLV7110A")
+         "catalogue model code (default PLV7100), e.g. PLV7110A, or 3200OEM (the OEM board; it answers as a "
+         "PLV7150)")
       ->type_name("CODE")
       ->group(device);
   number("--variant", o.variant, 0, 255,
