@@ -17,6 +17,7 @@
 #include "files/dst_record.h"
 #include "files/dst_show.h"
 #include "files/safe_file.h"
+#include "link/model_traits.h"
 
 namespace korventa::cli {
 
@@ -110,7 +111,7 @@ int PrepareWrite(Session& s, const std::string& name, const WriteSource& source,
     case kLetturaRifiutata:
       // Family 11 is not read but is written, with the same map: the
       // writing check decides, as the desktop program's Write does.
-      if (s.state.CodProdotto == 11) break;
+      if (FamilyWritable(s.state)) break;
       err << "korventa-cli: " << name << ": the device is not one this program configures (family "
           << int(s.state.CodProdotto) << "); nothing written\n";
       return kExitRefused;

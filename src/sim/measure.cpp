@@ -97,7 +97,7 @@ ActiveChannel FromSwitches(const DeviceIdentity& id, const MemoryBank& m, const 
     } else if (index) {
       // Millivolt tables with one decimal, the 10 V table with one decimal
       // less than the type; the stored word at a table's head with one more.
-      const double p = P10(t.mvTableTenths && (code == 1 || code == 2) ? 1 : a.decimals);
+      const double p = P10(t.measureMvTableTenths && (code == 1 || code == 2) ? 1 : a.decimals);
       auto value = [&](int at, int field) -> std::optional<double> {
         auto x = Entry(list, at);
         if (!x) return std::nullopt;

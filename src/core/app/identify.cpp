@@ -3,6 +3,7 @@
 #include "app/context.h"
 #include "app/impostatesti.h"
 #include "app/texts.h"
+#include "link/model_traits.h"
 #include "link/models.h"
 #include "link/protocol.h"
 
@@ -12,8 +13,6 @@ namespace {
 
 constexpr int kTestoSostituito = 69;     // "Device Changed"
 constexpr int kTestoNonCompatibile = 70;  // "Device not compatible with this software version"
-constexpr int kFamiglia = 12;            // every model of the catalogue
-constexpr int kFamigliaScrittura = 11;   // also accepted by writing
 
 void FermaMisura(Context& c) {
   if (!c.s.InMisura) return;
@@ -77,7 +76,7 @@ EsitoControllo ControlloLettura(Context& c) {
   }
   DispositivoIdentificato(c);
   if (!ImpostaTesti(c)) return EsitoControllo::Annullato;
-  if (c.s.CodProdotto != kFamiglia) {
+  if (!Family12(c.s)) {
     c.dialogs.MsgBox(Testo(c.s, kTestoNonCompatibile), Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return EsitoControllo::Rifiutato;
   }
@@ -101,7 +100,7 @@ EsitoControllo ControlloScrittura(Context& c) {
     c.dialogs.MsgBox(Testo(c.s, kTestoSostituito), Buttons::Ok, Icon::None, TitoloApplicazione(c.s));
     return EsitoControllo::Rifiutato;
   }
-  if (c.s.CodProdotto != kFamiglia && c.s.CodProdotto != kFamigliaScrittura) {
+  if (!FamilyWritable(c.s)) {
     c.dialogs.MsgBox(Testo(c.s, kTestoNonCompatibile), Buttons::Ok, Icon::Error, c.w.communication.Caption);
     return EsitoControllo::Rifiutato;
   }

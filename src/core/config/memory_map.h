@@ -89,6 +89,15 @@ inline constexpr int kLunghezzaBlocco0 = 65;
 inline constexpr int kInizioBlocco128 = 128;
 inline constexpr int kLunghezzaBlocco128 = 26;
 
+// Every field above, for walking the whole map.
+inline constexpr std::array<const Campo*, 22> kMappa = {
+    &kIngresso,      &kOpzioni,   &kUscita,   &kOffsetCjc,     &kInMax,
+    &kInMin,         &kOutMax,    &kOutMin,   &kRitardoSoglie, &kTolleranze,
+    &kRitardo,       &kFiltro,    &kAlimentazione, &kTrigger,  &kRitardiSoglieFrequenza,
+    &kCalibrazioneTensione, &kCalibrazioneCorrente, &kFisicoMax, &kFisicoMin, &kFisicoOutMax,
+    &kFisicoOutMin,  &kRitardoOperatore,
+};
+
 // Bit fields.
 inline constexpr int kBitsCodice = 0x1F;        // input byte: device input code
 inline constexpr int kBitsSensore = 0x07;       // input byte, frequency converter: sensor index

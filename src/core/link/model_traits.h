@@ -79,10 +79,10 @@ struct VariantTraits {
   bool imageAfterSwitches;  // a channel set on the switches is followed by a read of the first 42 bytes
   bool showsSecondInput;   // the measurement window shows channel B's programmed input
   bool mvTableExtraDecimal;  // mV inputs with a switch-table zero show one decimal more
-  bool mvTableTenths;        // the mV span/zero tables hold tenths, the 10 V table one decimal less
+  bool measureMvTableTenths;        // the mV span/zero tables hold tenths, the 10 V table one decimal less
   bool mvSwitchOneDecimal;   // mV inputs set on the switches take one decimal
-  bool mvTablesTenths;       // the switch window lists the mV tables in tenths
-  bool tenVoltTableHundredths;  // ... and the 10 V table in hundredths
+  bool switchMvTableTenths;       // the switch window lists the mV tables in tenths
+  bool switchTenVoltTableHundredths;  // ... and the 10 V table in hundredths
 
   // Switches.
   int switchCodeOffset;          // added to the input code read on the switches
@@ -132,8 +132,8 @@ constexpr VariantTraits SingleInput(int variant, const char* family) {
   t.longSwitchReply = true;
   t.imageAfterSwitches = true;
   t.switchWires24 = true;
-  t.mvTablesTenths = true;
-  t.tenVoltTableHundredths = true;
+  t.switchMvTableTenths = true;
+  t.switchTenVoltTableHundredths = true;
   t.mvSwitchOneDecimal = false;
   return t;
 }
@@ -146,7 +146,7 @@ constexpr VariantTraits Lines(int variant, const char* family) {
   t.outputBits = OutputBits::Wiring;
   t.samples1 = 63;
   t.samples2 = 15;
-  t.mvTablesTenths = true;
+  t.switchMvTableTenths = true;
   return t;
 }
 
@@ -172,7 +172,7 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v0.statusAtEnd = true;
   v0.longSwitchReplyNeedsFamily12 = true;
   v0.mvTableExtraDecimal = false;
-  v0.mvTableTenths = true;
+  v0.measureMvTableTenths = true;
   v0.switchTestThirdBank = true;
 
   // Variant 1: the PLV7100 of the other firmware line. Its output byte is
@@ -182,8 +182,8 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v1.outputBits = OutputBits::Full;
   v1.samples1 = 63;
   v1.samples2 = 15;
-  v1.mvTablesTenths = true;
-  v1.tenVoltTableHundredths = true;
+  v1.switchMvTableTenths = true;
+  v1.switchTenVoltTableHundredths = true;
 
   VariantTraits v2 = Lines(2, "PLV7110A PLV7120A PLV7210A PLV7220A");
   v2.tcPairRule = true;
@@ -244,7 +244,7 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
   v8.onlyOutput = 1;
   v8.showsSecondInput = false;
   v8.tripSummary = false;
-  v8.mvTableTenths = true;
+  v8.measureMvTableTenths = true;
   VariantTraits v9 = SingleInput(9, "PLV3100");
   v9.fixedModel = 19;
   v9.noThermistors = true;
@@ -261,6 +261,13 @@ constexpr std::array<VariantTraits, kVariantCount> BuildTable() {
 
 // The table, one row per variant code.
 inline constexpr std::array<VariantTraits, kVariantCount> kVariantTable = traits_table::BuildTable();
+// Each row sits at its own variant code.
+consteval bool RowsInOrder() {
+  for (int i = 0; i < kVariantCount; ++i)
+    if (kVariantTable[static_cast<std::size_t>(i)].variant != i) return false;
+  return true;
+}
+static_assert(RowsInOrder());
 // An unknown variant: nothing optional, and the switch tables left as
 // they are.
 inline constexpr VariantTraits kUnknownVariant = traits_table::Plain(-1, "");
@@ -291,6 +298,12 @@ inline constexpr int kOlderFamily = 11;  // accepted by writing and by the measu
 template <class State>
 bool Family12(const State& s) {
   return s.CodProdotto == kFamily;
+}
+// Writing accepts the older family too, and encodes it with this family's
+// memory map; reading and measuring take family 12 only.
+template <class State>
+bool FamilyWritable(const State& s) {
+  return s.CodProdotto == kFamily || s.CodProdotto == kOlderFamily;
 }
 // Writing builds bit 6 of the output byte itself (the trip mode); on other
 // models the bit is the device's, read back and preserved.

@@ -84,7 +84,7 @@ void RangeDaTabelle(const ProgramState& s, DatiCanale& k, int ch, const std::vec
   // and the 10 V table with one decimal less than the type; a switch field
   // at 0 picks the stored word at the table's head, which carries one
   // decimal more than the table.
-  const bool tabellaMV = TraitsOf(s).mvTableTenths && (code == 1 || code == 2);
+  const bool tabellaMV = TraitsOf(s).measureMvTableTenths && (code == 1 || code == 2);
   const double p = P10(tabellaMV ? 1 : k.DecIn);
   auto valore = [&](int indice, int campo) -> std::optional<double> {
     auto x = Voce(t, indice);

@@ -230,8 +230,8 @@ std::optional<int> TabellaDispositivo(int variante, int codice) {
 
 int DecimaliTabella(int variante, int codice, int decimaliTipo) {
   const VariantTraits& t = TraitsOf(variante);
-  if (t.tenVoltTableHundredths && codice == kCod10V) return 2;
-  if (t.mvTablesTenths && (codice == 1 || codice == 2)) return 1;
+  if (t.switchTenVoltTableHundredths && codice == kCod10V) return 2;
+  if (t.switchMvTableTenths && (codice == 1 || codice == 2)) return 1;
   return decimaliTipo;
 }
 
