@@ -12,6 +12,15 @@ std::optional<DeviceIdentity> IdentityForModel(std::string_view code) {
     if (std::isspace(static_cast<unsigned char>(c))) continue;
     normal += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
+  // The OEM board is built on the PLV7150's electronics and identifies as
+  // one; the bench tells it apart by its code (temperature input read
+  // through its own divider, no switches).
+  if (normal == "3200OEM" || normal == "PLV3200OEM") {
+    DeviceIdentity id;
+    id.model = "3200OEM";
+    id.variant = FindModel("PLV7150")->variant;
+    return id;
+  }
   const ModelInfo* m = FindModel(normal);
   if (!m) return std::nullopt;
   DeviceIdentity id;

@@ -18,7 +18,9 @@ struct DeviceIdentity {
 };
 
 // The identity of a catalogue model by its code. Case and blanks are
-// ignored ("plv 7110 a" is "PLV7110A"). nullopt for an unknown code.
+// ignored ("plv 7110 a" is "PLV7110A"). "3200OEM" (or "PLV3200OEM") is the
+// OEM board, which answers as a PLV7150 (family 12, variant 8). nullopt for
+// an unknown code.
 std::optional<DeviceIdentity> IdentityForModel(std::string_view code);
 
 }  // namespace korventa::sim

@@ -17,11 +17,17 @@ constexpr double kLoadOhms = 250.0;  // the multimeter's shunt across a current 
 constexpr double kMicrovoltsPerDegree = 41.0;  // thermocouple slope, close to type K near room temperature
 constexpr double kReferenceLow = 1000.0;   // PTC reference resistors
 constexpr double kReferenceHigh = 2000.0;
+// The resistance front end's nominal divider, in counts and ohms: what reads
+// 15225 counts on 2000 ohm and 10324 on 1000 ohm (the OEM board: 18390 and
+// 15890).
+constexpr double kDividerVeq = 28984.5, kDividerReq = 1807.5;
+constexpr double kOemDividerVeq = 21823.5, kOemDividerReq = 373.4;
 constexpr double kSaturationRaw = 4095.0;  // the output stage's top end, in counts
 
 std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
 bool SingleInputModel(const DeviceIdentity& id) { return id.model == "PLV7100" || id.model == "PLV7150"; }
+bool Oem(const DeviceIdentity& id) { return id.model == "3200OEM"; }
 
 // What the relay unit connects the converter's input terminals to.
 enum class Terminals { Open, Volt, HighVolt, Current, Resistance, RefLow, RefHigh };
@@ -48,10 +54,10 @@ Terminals TerminalsFor(const DeviceIdentity& id, const std::set<int>& closed) {
                                               {{105, 106, 113}, Terminals::HighVolt},
                                               {{103, 106, 107, 113}, Terminals::Current},
                                               {{103, 104, 106, 113}, Terminals::Resistance},
-                                              {{106, 114}, Terminals::RefLow},
-                                              {{114}, Terminals::RefLow},
-                                              {{106}, Terminals::RefHigh},
-                                              {{}, Terminals::RefHigh}};
+                                              {{106, 114}, Terminals::RefHigh},
+                                              {{114}, Terminals::RefHigh},
+                                              {{106}, Terminals::RefLow},
+                                              {{}, Terminals::RefLow}};
   // The two-device PLV3100: device 1 on the first relays, device 2 also
   // switching 104 to 106.
   static const std::vector<int> kRelays3100 = {101, 102, 103, 104, 105, 106, 112};
@@ -60,10 +66,20 @@ Terminals TerminalsFor(const DeviceIdentity& id, const std::set<int>& closed) {
                                              {{102, 103, 112}, Terminals::Resistance},
                                              {{102, 103, 104, 105, 106, 112}, Terminals::Resistance},
                                              {{103, 104, 105, 106, 112}, Terminals::Resistance}};
-  const bool single = SingleInputModel(id);
+  // The OEM board's fixture: the two references on 101 and 102, the
+  // calibrator's resistance output on 105 (high values) or 103 (low ones).
+  static const std::vector<Wiring> kOem = {{{101}, Terminals::RefHigh},
+                                            {{102}, Terminals::RefLow},
+                                            {{103}, Terminals::Resistance},
+                                            {{105}, Terminals::Resistance}};
+  const bool single = SingleInputModel(id) || Oem(id);
   const bool m3100 = id.model == "PLV3100";
   const auto& relays = m3100 ? kRelays3100 : single ? kRelays7100 : kRelaysOther;
-  const auto& table = m3100 ? k3100 : id.model == "PLV7150" ? k7150 : single ? k7100 : kOther;
+  const auto& table = m3100             ? k3100
+                      : Oem(id)         ? kOem
+                      : id.model == "PLV7150" ? k7150
+                      : single          ? k7100
+                                        : kOther;
   std::set<int> used;
   for (int r : relays)
     if (closed.count(r)) used.insert(r);
@@ -124,7 +140,11 @@ class BenchModel final : public MeasureModel {
       signals[U(c)].kind = Signal::Kind::Steady;
       signals[U(c)].low = signals[U(c)].high = bench_.PerceivedInput(context, channels[U(c)], c);
     }
-    return SignalModel(signals).Sample(context);
+    MeasureSample sample = SignalModel(signals).Sample(context);
+    for (int c = 0; c < 2; ++c)
+      if (!context.forced[U(c)])
+        if (const auto count = bench_.RawCount(context, channels[U(c)], c)) sample.outputRaw[U(c)] = *count;
+    return sample;
   }
 
  private:
@@ -303,6 +323,11 @@ AnalogueTruth AnalogueTruth::Seeded(unsigned seed, const DeviceIdentity& id) {
   std::uniform_real_distribution<double> zero(-8, 8);
   for (auto& channel : t.zeroError)
     for (double& z : channel) z = std::round(zero(random));
+  std::uniform_real_distribution<double> divider(-0.02, 0.02);
+  for (int c = 0; c < 2; ++c) {
+    t.dividerVeq[U(c)] = (Oem(id) ? kOemDividerVeq : kDividerVeq) * (1 + divider(random));
+    t.dividerReq[U(c)] = (Oem(id) ? kOemDividerReq : kDividerReq) * (1 + divider(random));
+  }
   return t;
 }
 
@@ -383,6 +408,7 @@ double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChann
     const auto error = state_.genFrequencyError.find(state_.genFrequency);
     return state_.genFrequency + (error == state_.genFrequencyError.end() ? 0.0 : error->second);
   }
+  if (ResistanceThermometer(ctx.id, code)) return Temperature(ctx, channel);
   const Terminals routed = TerminalsFor(ctx.id, state_.closed);
   double applied = 0;  // V, A or Ω at the terminals the type reads
   if (routed == Terminals::RefLow || routed == Terminals::RefHigh) {
@@ -421,6 +447,69 @@ double VirtualBench::PerceivedInput(const MeasureContext& ctx, const ActiveChann
     return junction + applied * 1e6 * ratio / kMicrovoltsPerDegree;
   }
   return applied;
+}
+
+bool VirtualBench::ResistanceThermometer(const DeviceIdentity& id, int code) {
+  return Oem(id) ? code == 20 : code == 25;
+}
+
+std::optional<double> VirtualBench::TerminalOhms(const DeviceIdentity& id) const {
+  switch (TerminalsFor(id, state_.closed)) {
+    case Terminals::RefLow: return kReferenceLow;
+    case Terminals::RefHigh: return kReferenceHigh;
+    case Terminals::Resistance:
+      if (CalibratorDrives(state_, Terminals::Resistance)) return CalibratorOutput(state_);
+      return std::nullopt;
+    default: return std::nullopt;
+  }
+}
+
+double VirtualBench::DividerCount(const DeviceIdentity& id, int channel) const {
+  const auto ohms = TerminalOhms(id);
+  const double veq = truth_.dividerVeq[U(channel)];
+  if (!ohms) return veq;  // open terminals: the whole excitation
+  return veq * *ohms / (truth_.dividerReq[U(channel)] + *ohms);
+}
+
+std::optional<double> VirtualBench::RawCount(const MeasureContext& ctx, const ActiveChannel& a, int channel) const {
+  if (Oem(ctx.id)) {
+    // The OEM board sends the count on its output field while its byte 1
+    // holds 3.
+    if (channel != 0 || ctx.memory[1] != 3) return std::nullopt;
+  } else {
+    // A channel set to 800 mV with the reference network on its terminals
+    // sends the count of its divider: the factory reads the references so.
+    const Terminals t = TerminalsFor(ctx.id, state_.closed);
+    if (a.code != 3 || (t != Terminals::RefLow && t != Terminals::RefHigh)) return std::nullopt;
+  }
+  return DividerCount(ctx.id, channel);
+}
+
+double VirtualBench::Temperature(const MeasureContext& ctx, int channel) const {
+  // The resistance the converter works out from the count with the divider
+  // constants in its memory: Veq in counts and Req in tenths of an ohm
+  // (the OEM board keeps them the other way round, at 52).
+  const bool oem = Oem(ctx.id);
+  const int base = oem ? 52 : channel == 0 ? 65 : 44;
+  const double veq = static_cast<double>(GetWord(ctx.memory, oem ? base + 2 : base, false));
+  const double req = static_cast<double>(GetWord(ctx.memory, oem ? base : base + 2, false)) / 10.0;
+  const double count = DividerCount(ctx.id, channel);
+  const double ohms = veq > count ? req * count / (veq - count) : 1e6;
+  if (oem) {
+    // The OEM board's thermistor: the temperature follows the logarithm of
+    // its resistance between 2660 ohm at -20 °C, 454 at 90 and 32 at 200.
+    static constexpr std::array<std::pair<double, double>, 3> kCurve{{{2660, -20}, {454, 90}, {32, 200}}};
+    const double l = std::log(std::max(ohms, 1.0));
+    const std::size_t i = l > std::log(kCurve[1].first) ? 0 : 1;
+    const auto [r0, t0] = kCurve[i];
+    const auto [r1, t1] = kCurve[i + 1];
+    return t0 + (t1 - t0) * (l - std::log(r0)) / (std::log(r1) - std::log(r0));
+  }
+  // KTY84-150: 498 ohm at 0 °C, 1000 at 100, 1722 at 200 (a parabola
+  // through them is within a fraction of a degree of the sensor's table).
+  constexpr double a = 498, b = 3.92, c = 0.011;
+  const double d = b * b - 4 * c * (a - ohms);
+  return d > 0 ? (-b + std::sqrt(d)) / (2 * c) : -b / (2 * c);
 }
 
 double VirtualBench::MultimeterValue(int channel, bool current) {

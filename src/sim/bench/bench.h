@@ -3,7 +3,8 @@
 //
 // The calibrator's output reaches the converter's inputs through the relay
 // unit (voltage, 10 V, current or resistance terminals, or the PTC
-// reference resistors of 1000 and 2000 ohm); the converter's outputs reach
+// reference resistors of 1000 and 2000 ohm, which the converter reads as
+// raw counts of its resistance front end); the converter's outputs reach
 // the multimeters (channel A multimeter 0, channel B multimeter 1); the
 // supply current follows the model and the supply voltage; the function
 // generator drives the frequency converter's input.
@@ -64,6 +65,12 @@ struct AnalogueTruth {
   // Zero error of the 10 V (mV) and 20 mA (µA) inputs per channel, which the
   // zero-trim byte corrects.
   std::array<std::array<double, 2>, 2> zeroError{};
+  // The resistance front end of the PTC input (and the OEM board's
+  // thermistor input) per channel: an excitation of Veq counts behind Req
+  // ohms, so R on the terminals reads Veq * R / (Req + R) counts. The
+  // constants the converter keeps in memory must match them.
+  std::array<double, 2> dividerVeq{};
+  std::array<double, 2> dividerReq{};
 
   static AnalogueTruth Seeded(unsigned seed, const DeviceIdentity& id);
   // The range's true constant for this converter.
@@ -110,6 +117,10 @@ class VirtualBench {
   // units of the type it works with (after its own gain error and the gain
   // constant in memory).
   double PerceivedInput(const MeasureContext& context, const ActiveChannel& channel, int index) const;
+  // The count a channel in its raw set-up sends instead of its output, or
+  // nullopt: the 800 mV code with the PTC reference network on its
+  // terminals (the OEM board: channel A while its byte 1 holds 3).
+  std::optional<double> RawCount(const MeasureContext& context, const ActiveChannel& channel, int index) const;
   // What a multimeter measures on the converter's output (V or A).
   double MultimeterValue(int channel, bool current);
   // The supply current in amperes.
@@ -123,6 +134,15 @@ class VirtualBench {
   std::unique_ptr<InstrumentIoFactory> Channels(std::map<std::string, BenchRole> resources);
 
  private:
+  // The input codes read through the resistance front end: KTY84-150 (25),
+  // on the OEM board its own thermistor code (20).
+  static bool ResistanceThermometer(const DeviceIdentity& id, int code);
+  // The resistance the relays put on the input terminals (none: open).
+  std::optional<double> TerminalOhms(const DeviceIdentity& id) const;
+  double DividerCount(const DeviceIdentity& id, int channel) const;
+  // What the converter reads on its resistance thermometer input (°C).
+  double Temperature(const MeasureContext& context, int channel) const;
+
   DeviceIdentity id_;
   BenchOptions options_;
   BenchState state_;
