@@ -348,8 +348,9 @@ bool SwitchView::SalvaScheda(const std::string& path, std::string& errore) {
     }
   }
   const QByteArray& dati = buffer.data();
-  return WriteFileAtomically(path, {reinterpret_cast<const std::uint8_t*>(dati.constData()), static_cast<std::size_t>(dati.size())},
-                             errore);
+  return WriteFileAtomically(
+      path, {reinterpret_cast<const std::uint8_t*>(dati.constData()), static_cast<std::size_t>(dati.size())}, errore,
+      d_.Ctx().s.Lingua);
 }
 
 void SwitchView::Stampa() {
