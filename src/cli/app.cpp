@@ -1,24 +1,64 @@
 #include "cli/app.h"
 
-#include <fstream>
-#include <iostream>
 #include <sstream>
 
-#include "app/busy.h"
-#include "app/state.h"
-#include "cli/policy_dialogs.h"
+#include "app/command_line.h"
 #include "cli/commands.h"
 #include "cli/session.h"
-#include "link/link.h"
 
 namespace korventa::cli {
 
 namespace {
 
-std::string CommandLines() {
-  std::string lines;
-  for (const auto& c : Commands()) lines += std::string("  ") + c.usage + "\n";
-  return lines;
+void AddFactoryCommands(CommandTable& table);
+
+// Every command, in the order the help lists them.
+constexpr CommandRegistration kCommands[] = {
+    &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddDiffCommand, &AddMeasureCommand,
+    &AddFactoryCommands,
+};
+
+constexpr const char* kFooter =
+    "Every question the program would ask a person is printed on standard error with the answer given.\n"
+    "Options may also be written --name=value, and may follow the command.\n"
+    "Exit codes: 0 success, 1 usage, 2 communication failure, 3 refused, 4 file error.";
+
+// The options every command shares.
+void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
+  const std::string connection = "Connection", answers = "Answers";
+  auto* port = app.add_option("--port", g.port, "serial port: COM1..COM16 or a device path (/dev/ttyUSB0)")
+                   ->type_name("PORT")
+                   ->group(connection);
+  app.add_option("--simulate", g.simulate, "the built-in simulated device of that model (e.g. PLV7100)")
+      ->type_name("MODEL")
+      ->excludes(port)
+      ->group(connection);
+  app.add_option("--sim-opt", g.simArgs, "option for the simulated device (repeatable)")
+      ->type_name("K=V")
+      ->allow_extra_args(false)
+      ->group(connection);
+  AddNumberOption(app, "--retries", g.retries, 0, 1000,
+                  "answer Retry to a communication error N times, then Cancel (default 2)")
+      ->group(answers);
+  app.add_option("--instrument", g.instruments,
+                 "how the bench command reaches an instrument (repeatable): ROLE supply, switch, mult, mult1, cal "
+                 "or usb; SELECTOR Com1..Com8, Usb1..Usb4, Manuale, a device path or an instrument resource")
+      ->type_name("ROLE=SELECTOR")
+      ->allow_extra_args(false)
+      ->group(connection);
+  app.add_option("--backup-dir", g.backupDir,
+                 "folder of the automatic backups taken before every memory write (default "
+                 "$XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)")
+      ->type_name("DIR")
+      ->check([](const std::string& v) { return v.empty() ? std::string("--backup-dir needs a folder") : std::string(); })
+      ->group(answers);
+  app.add_flag("--no-backup", g.noBackup, "write without taking a backup first")->group(answers);
+  app.add_flag("--yes", g.yes, "answer OK to limit warnings and file questions (default: Cancel, exit 3)")
+      ->group(answers);
+  app.add_option("--lang", g.lang, "language of the texts printed (default it)")
+      ->type_name("it|en")
+      ->check(CLI::IsMember({"it", "en"}).description(""))
+      ->group(answers);
 }
 
 // The transport of commands that never talk to a device: a port that stays closed.
@@ -38,126 +78,113 @@ class NoPort : public Transport {
   void Wait(Clock::time_point, bool) override {}
 };
 
-}  // namespace
-
-std::string Usage() {
-  return "usage: korventa-cli [--port PORT | --simulate MODEL] [options] COMMAND [ARGS]\n"
-         "\n"
-         "Connection:\n"
-         "  --port PORT        serial port: COM1..COM16 or a device path (/dev/ttyUSB0)\n"
-         "  --simulate MODEL   the built-in simulated device of that model (e.g. PLV7100)\n"
-         "  --sim-opt K=V      option for the simulated device (repeatable)\n"
-         "  --retries N        answer Retry to a communication error N times, then Cancel (default 2)\n"
-         "  --yes              answer OK to limit warnings and file questions (default: Cancel, exit 3)\n"
-         "  --lang it|en       language of the texts printed (default it)\n"
-         "  --backup-dir DIR   folder of the automatic backups taken before every memory write\n"
-         "                     (default $XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)\n"
-         "  --no-backup        write without taking a backup first\n"
-         "  --instrument ROLE=SELECTOR  how the bench command reaches an instrument (repeatable):\n"
-         "                     ROLE supply, switch, mult, mult1, cal or usb; SELECTOR Com1..Com8,\n"
-         "                     Usb1..Usb4, Manuale, a device path or an instrument resource\n"
-         "\n"
-         "Commands:\n" +
-         CommandLines() +
-         "\n"
-         "Exit codes: 0 success, 1 usage, 2 communication failure, 3 refused, 4 file error.\n";
-}
-
-namespace {
-
-struct Parsed {
-  GlobalOptions global;
-  std::string command;
-  std::vector<std::string> rest;
-};
-
-// Returns an error text, empty on success.
-std::string ParseArgs(const std::vector<std::string>& args, Parsed& p) {
-  std::size_t i = 0;
-  auto value = [&](const std::string& name, std::string& out) -> std::string {
-    if (i + 1 >= args.size()) return name + " needs a value";
-    out = args[++i];
-    return {};
-  };
-  for (; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string e;
-    if (a == "--yes") {
-      p.global.yes = true;
-    } else if (a == "--no-backup") {
-      p.global.noBackup = true;
-    } else if (a == "--backup-dir") {
-      e = value(a, p.global.backupDir);
-      if (e.empty() && p.global.backupDir.empty()) e = "--backup-dir needs a folder";
-    } else if (a == "--port") {
-      e = value(a, p.global.port);
-    } else if (a == "--simulate") {
-      e = value(a, p.global.simulate);
-    } else if (a == "--instrument") {
-      std::string v;
-      e = value(a, v);
-      p.global.instruments.push_back(v);
-    } else if (a == "--sim-opt") {
-      std::string v;
-      e = value(a, v);
-      p.global.simArgs.push_back(v);
-    } else if (a == "--retries") {
-      std::string v;
-      e = value(a, v);
-      if (e.empty() && !ParseInt(v, 0, 1000, p.global.retries)) e = "--retries takes a number from 0 to 1000";
-    } else if (a == "--lang") {
-      e = value(a, p.global.lang);
-      if (e.empty() && p.global.lang != "it" && p.global.lang != "en") e = "--lang takes it or en";
-    } else if (!a.empty() && a[0] == '-' && p.command.empty()) {
-      e = "unknown option " + a;
-    } else if (p.command.empty()) {
-      p.command = a;
-    } else {
-      p.rest.push_back(a);
-    }
-    if (!e.empty()) return e;
-  }
-  if (p.command.empty()) return "no command given";
-  if (!p.global.port.empty() && !p.global.simulate.empty()) return "--port and --simulate exclude each other";
-  return {};
+// The factory side's commands, each reading its own arguments.
+void AddFactoryCommands(CommandTable& table) {
+  AddArgsCommand(table, "eeprom",
+                 "read [--out FILE] | write FILE [--yes] [--verify] | verify FILE: the memory editor's 256-value "
+                 "image file of bank 0 read, written (asks; --yes writes) or compared (\"address<TAB>expected<TAB>"
+                 "found\" per difference, exit 2 if any)",
+                 Device::Needed, &CmdEeprom);
+  AddArgsCommand(table, "register",
+                 "read --bank B --addr A --format byte|int|float | write --bank B --addr A --format byte|int|float "
+                 "(--value V | --raw b1,b2,b3): one register as a byte, a 16-bit integer or a device float",
+                 Device::Needed, &CmdRegister);
+  AddArgsCommand(table, "restore",
+                 "[--list] [--last | --at TIME]: the connected device's backups (--list, the default), or write "
+                 "back the old values of the last one or of the one at TIME",
+                 Device::Needed, &CmdRestore);
+  AddArgsCommand(table, "bench",
+                 "ACTION: drive one bench instrument (see --instrument): cal-set VALUE, cal-send CMD D1 D2 D3 D4, "
+                 "ambient, mult-set INDEX REM|LOC VOLT|CURR, mult-read INDEX, beep, switch CHANNELS, "
+                 "supply on|off VOLTS, supply-current",
+                 Device::NotNeeded, &CmdBench);
+  AddArgsCommand(table, "switches",
+                 "[--json] | compose --model NAME --input TEXT [--output TEXT] [--option on|off] [--span N] "
+                 "[--zero N] [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json] | set-default "
+                 "--input TEXT (--span V | --zero V) [--yes]: the DIP switches read from the device, the switch "
+                 "wizard without a device, or the stored default span or zero of an input type",
+                 Device::Needed, &CmdSwitches, &SwitchesSenzaDispositivo);
+  AddArgsCommand(table, "production",
+                 "--model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption] "
+                 "[--no-switch-check] [--no-checkpoints] [--default-image] [--final-programming] "
+                 "[--on-fault abort|retry|ignore] [--model-files DIR] [--json]: the production run on the bench "
+                 "(see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
+                 Device::Needed, &CmdProduction);
+  AddArgsCommand(table, "check",
+                 "--device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1] "
+                 "[--report FILE]: the calibration check: instruments set up, the input range's zero, half and span "
+                 "applied and the output read; prints the report",
+                 Device::Needed, &CmdCheck);
+  AddArgsCommand(table, "forcing",
+                 "--a RAW [--b RAW] [--seconds N]: force the outputs to raw values until N seconds or Ctrl-C; the "
+                 "device always leaves forcing afterwards",
+                 Device::Needed, &CmdForcing);
+  AddArgsCommand(table, "stability",
+                 "--ref R --tol T [--count N]: the device's reading against R; prints each reading off by more "
+                 "than T, until N readings or Ctrl-C",
+                 Device::Needed, &CmdStability);
+  AddArgsCommand(table, "linearity",
+                 "--start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]: the function "
+                 "generator sweeps the input frequency; prints each reading off by more than T as "
+                 "FREQUENCY-->READING",
+                 Device::Needed, &CmdLinearity);
 }
 
 }  // namespace
+
+CLI::App& CommandTable::Add(const std::string& name, const std::string& description, Device device, CommandRun run) {
+  CLI::App* sub = app_.add_subcommand(name, description);
+  entries_.push_back({sub, device, std::move(run), {}});
+  return *sub;
+}
+
+const CommandTable::Entry* CommandTable::Chosen() const {
+  for (const auto& e : entries_)
+    if (e.app->parsed()) return &e;
+  return nullptr;
+}
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, TransportFactory factory) {
-  Parsed p;
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << Usage();
-    return kExitOk;
-  }
-  if (std::string e = ParseArgs(args, p); !e.empty()) {
-    err << "korventa-cli: " << e << "\n\n" << Usage();
-    return kExitUsage;
-  }
-  const Command* command = nullptr;
-  for (const auto& c : Commands())
-    if (p.command == c.name) command = &c;
-  if (!command) {
-    err << "korventa-cli: unknown command " << p.command << "\n\n" << Usage();
-    return kExitUsage;
-  }
-  const bool needsDevice = command->needsDevice && !(command->withoutDevice && command->withoutDevice(p.rest));
-  if (needsDevice && p.global.port.empty() && p.global.simulate.empty()) {
-    err << "korventa-cli: " << p.command << ": name a device with --port PORT or --simulate MODEL\n";
-    return kExitUsage;
-  }
+  GlobalOptions global;
+  CLI::App app("Configures KORVENTA signal converters over a serial port.", "korventa-cli");
+  StyleCommandLine(app, kFooter);
+  app.require_subcommand(1);
+  app.fallthrough();
+  AddGlobalOptions(app, global);
+  CommandTable table(app);
+  for (CommandRegistration add : kCommands) add(table);
+
   std::string error;
-  auto transport = needsDevice ? factory(p.global, error) : std::make_unique<NoPort>();
+  switch (ParseCommandLine(app, args.size() == 1 && args[0] == "help" ? std::vector<std::string>{"--help"} : args,
+                           error)) {
+    case CommandLine::Help:
+      out << HelpText(app);
+      return kExitOk;
+    case CommandLine::Error:
+      if (!app.remaining().empty() && !table.Chosen()) error = "unknown command " + app.remaining().front();
+      err << "korventa-cli: " << error << "\nTry korventa-cli --help.\n";
+      return kExitUsage;
+    case CommandLine::Run:
+      break;
+  }
+  const CommandTable::Entry* command = table.Chosen();
+  const bool needsDevice =
+      command->device == Device::Needed && !(command->withoutDevice && command->withoutDevice());
+  if (needsDevice && global.port.empty() && global.simulate.empty()) {
+    err << "korventa-cli: " << command->app->get_name() << ": name a device with --port PORT or --simulate MODEL\n";
+    return kExitUsage;
+  }
+  auto transport = needsDevice ? factory(global, error) : std::make_unique<NoPort>();
   if (!transport) {
     err << "korventa-cli: " << error << '\n';
-    return p.global.simulate.empty() ? kExitComm : kExitUsage;
+    return global.simulate.empty() ? kExitComm : kExitUsage;
   }
-  Session s(p.global, *transport, err);
+  Session s(global, *transport, err);
   if (needsDevice && !s.Open(error)) {
     err << "korventa-cli: " << error << '\n';
     return kExitComm;
   }
-  int rc = command->run(s, p.rest, out, err);
+  int rc = command->run(s, out, err);
   s.link.ClosePort();
   if (rc == kExitOk && s.dialogs.Refused()) rc = kExitRefused;
   return rc;

@@ -39,6 +39,4 @@ std::unique_ptr<Transport> VirtualSimulatedTransport(const GlobalOptions& option
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            TransportFactory factory = &DefaultTransport);
 
-std::string Usage();
-
 }  // namespace korventa::cli

@@ -10,16 +10,13 @@
 
 namespace korventa::cli {
 
-int CmdDiff(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+int Diff(Session& s, const WriteSource& source, std::ostream& out, std::ostream& err) {
   // Nothing is written, so a file of another device and values beyond
   // their limits are taken as they are: the summary shows what they do.
   s.dialogs.AnswerOk();
-  WriteSource source;
-  if (int rc = PrepareWrite(s, "diff", args, source, err); rc != kExitOk) return rc;
-  if (!source.verifyOption.empty() || source.quiet) {
-    err << "korventa-cli: diff: unexpected argument " << (source.quiet ? "--quiet" : source.verifyOption) << '\n';
-    return kExitUsage;
-  }
+  if (int rc = PrepareWrite(s, "diff", source, err); rc != kExitOk) return rc;
   std::optional<Riepilogo> riepilogo;
   s.guard.riepilogo = [&riepilogo](Context& c, const std::array<int, 256>& vecchi) {
     riepilogo = ConfrontaScrittura(c, vecchi);
@@ -37,12 +34,26 @@ int CmdDiff(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
   }
   if (source.json) {
     json::Value doc = RiepilogoJson(*riepilogo);
-    doc.Set("model", CodiceModelloRiconosciuto(ctx));
+    doc["model"] = CodiceModelloRiconosciuto(ctx);
     out << json::Write(doc) << '\n';
   } else {
     out << TestoRiepilogo(s.state, *riepilogo);
   }
   return kExitOk;
+}
+
+}  // namespace
+
+void AddDiffCommand(CommandTable& table) {
+  auto o = std::make_shared<WriteSource>();
+  CLI::App& c = table.Add("diff",
+                          "what writing a .DST file or an edited form would change: settings old -> new, addresses "
+                          "with old -> new bytes (nothing is written)",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Diff(s, *o, out, err);
+                          });
+  AddWriteSourceOptions(c, *o);
+  c.add_flag("--json", o->json, "print the changes as JSON");
 }
 
 }  // namespace korventa::cli

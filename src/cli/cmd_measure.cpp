@@ -3,6 +3,7 @@
 // window's Record button writes), until the count is reached or Ctrl-C.
 #include <chrono>
 
+#include "app/command_line.h"
 #include "app/identify.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -60,24 +61,14 @@ void Reading(const FrmMisura& f, long n, std::ostream& out) {
   }
 }
 
-}  // namespace
-
-int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+struct MeasureOptions {
   int count = 0;  // 0: until Ctrl-C
   bool csv = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--count" && i + 1 < args.size()) {
-      if (!ParseInt(args[++i], 1, 1000000000, count)) {
-        err << "korventa-cli: --count takes a number from 1 to 1000000000\n";
-        return kExitUsage;
-      }
-    } else if (args[i] == "--csv") {
-      csv = true;
-    } else {
-      err << "korventa-cli: measure: unexpected argument " << args[i] << '\n';
-      return kExitUsage;
-    }
-  }
+};
+
+int Measure(Session& s, const MeasureOptions& o, std::ostream& out, std::ostream& err) {
+  const int count = o.count;
+  const bool csv = o.csv;
 
   Context c = s.ctx();
   if (!c.w.frm_program.Caricato) FrmProgram_Load(c.s, c.w.frm_program);
@@ -143,6 +134,20 @@ int CmdMeasure(Session& s, const Args& args, std::ostream& out, std::ostream& er
       err << "korventa-cli: measure: the device stopped sending readings\n";
       return kExitComm;
   }
+}
+
+}  // namespace
+
+void AddMeasureCommand(CommandTable& table) {
+  auto o = std::make_shared<MeasureOptions>();
+  CLI::App& c = table.Add("measure",
+                          "live measurement: each reading's output and input in engineering units, until N readings "
+                          "or Ctrl-C",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Measure(s, *o, out, err);
+                          });
+  AddNumberOption(c, "--count", o->count, 1, 1000000000, "stop after N readings");
+  c.add_flag("--csv", o->csv, "print the rows of the measurement window's recording");
 }
 
 }  // namespace korventa::cli

@@ -68,26 +68,26 @@ bool RigaDelCanaleB(int i) { return (i >= 10 && i <= 19) || i == 21; }
 
 json::Value RigaJson(const FrmTara& f, int i) {
   const RigaTara& r = f.righe[static_cast<std::size_t>(i)];
-  json::Value v = json::Value::Object();
-  v.Set("row", i);
-  v.Set("range", r.chk_tara.Caption);
-  v.Set("channel", RigaDelCanaleB(i) ? "B" : "A");
-  v.Set("constant", r.txt_k1.Text);
+  json::Value v = json::Value::object();
+  v["row"] = i;
+  v["range"] = r.chk_tara.Caption;
+  v["channel"] = RigaDelCanaleB(i) ? "B" : "A";
+  v["constant"] = r.txt_k1.Text;
   if (i < 8 || i > 11) {
     if (const RangeIngresso* g = RangeDiRiga(i)) {
       const RangeIngresso x = RangePerModello(*g, f.modello, RigaDelCanaleB(i) ? 1 : 0);
-      v.Set("nominal", x.N);
+      v["nominal"] = x.N;
     }
   }
-  json::Value letture = json::Value::Array();
+  json::Value letture = json::Value::array();
   for (const auto* t : {&r.txt_zero, &r.txt_half, &r.txt_span}) {
-    json::Value l = json::Value::Object();
-    l.Set("reading", t->Text);
-    l.Set("verdict", NomeColore(t->colore));
-    letture.Push(l);
+    json::Value l = json::Value::object();
+    l["reading"] = t->Text;
+    l["verdict"] = NomeColore(t->colore);
+    letture.push_back(l);
   }
-  v.Set("readings", letture);
-  v.Set("verdict", NomeColore(r.chk_tara.colore));
+  v["readings"] = letture;
+  v["verdict"] = NomeColore(r.chk_tara.colore);
   return v;
 }
 
@@ -202,24 +202,24 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
     if (f.righe[static_cast<std::size_t>(i)].chk_tara.Value && f.chk_Canale[RigaDelCanaleB(i) ? 1 : 0].Value)
       eseguite.push_back(i);
   if (asJson) {
-    json::Value doc = json::Value::Object();
-    doc.Set("model", modello);
-    doc.Set("identification", e.identificazione);
-    doc.Set("status", f.lbl_collaudo.Caption);
-    json::Value correnti = json::Value::Array();
+    json::Value doc = json::Value::object();
+    doc["model"] = modello;
+    doc["identification"] = e.identificazione;
+    doc["status"] = f.lbl_collaudo.Caption;
+    json::Value correnti = json::Value::array();
     for (const auto& c : e.correnti) {
-      json::Value x = json::Value::Object();
-      x.Set("volts", c.volt);
-      x.Set("mA", c.mA);
-      x.Set("limit", c.limite);
-      correnti.Push(x);
+      json::Value x = json::Value::object();
+      x["volts"] = c.volt;
+      x["mA"] = c.mA;
+      x["limit"] = c.limite;
+      correnti.push_back(x);
     }
-    doc.Set("supplyCurrents", correnti);
-    json::Value rows = json::Value::Array();
-    for (int i : eseguite) rows.Push(RigaJson(f, i));
-    doc.Set("rows", rows);
-    doc.Set("verdict", verdetto);
-    if (e.errore) doc.Set("error", e.messaggio);
+    doc["supplyCurrents"] = correnti;
+    json::Value rows = json::Value::array();
+    for (int i : eseguite) rows.push_back(RigaJson(f, i));
+    doc["rows"] = rows;
+    doc["verdict"] = verdetto;
+    if (e.errore) doc["error"] = e.messaggio;
     out << json::Write(doc) << '\n';
   } else {
     out << "\n" << f.lbl_collaudo.Caption << " - " << modello << " - " << verdetto << '\n';

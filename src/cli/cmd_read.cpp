@@ -99,33 +99,27 @@ void Describe(const Context& c, std::ostream& out) {
 }
 
 json::Value DeviceJson(const Context& c) {
-  json::Value d = json::Value::Object();
-  d.Set("product", int(c.s.CodProdotto));
-  d.Set("variant", int(c.s.CodVariante));
-  d.Set("firmware", int(c.s.VerSw));
-  d.Set("extra", int(c.s.IdExtra));
+  json::Value d = json::Value::object();
+  d["product"] = int(c.s.CodProdotto);
+  d["variant"] = int(c.s.CodVariante);
+  d["firmware"] = int(c.s.VerSw);
+  d["extra"] = int(c.s.IdExtra);
   const std::string code = CodiceModelloRiconosciuto(c);
-  d.Set("model", code.empty() ? json::Value() : json::Value(code));
-  d.Set("name", code.empty() ? json::Value() : json::Value(NomeModelloRiconosciuto(c)));
+  d["model"] = code.empty() ? json::Value() : json::Value(code);
+  d["name"] = code.empty() ? json::Value() : json::Value(NomeModelloRiconosciuto(c));
   return d;
 }
 
 // The bytes read, keyed by their decimal address.
 json::Value MemoryJson(const MemoriaLetta& m) {
-  json::Value mem = json::Value::Object();
-  for (std::size_t i = 0; i < m.blocco0.size(); ++i) mem.Set(std::to_string(i), int(m.blocco0[i]));
+  json::Value mem = json::Value::object();
+  for (std::size_t i = 0; i < m.blocco0.size(); ++i) mem[std::to_string(i)] = int(m.blocco0[i]);
   for (std::size_t i = 0; i < m.blocco128.size(); ++i)
-    mem.Set(std::to_string(kInizioBlocco128 + static_cast<int>(i)), int(m.blocco128[i]));
+    mem[std::to_string(kInizioBlocco128 + static_cast<int>(i))] = int(m.blocco128[i]);
   return mem;
 }
 
-}  // namespace
-
-int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty()) {
-    err << "korventa-cli: identify: unexpected argument " << args[0] << '\n';
-    return kExitUsage;
-  }
+int Identify(Session& s, std::ostream& out, std::ostream& err) {
   Context c = s.ctx();
   s.dialogs.ResetRetries();
   if (s.link.ReadProduct()[0] != 0) {
@@ -150,20 +144,12 @@ int CmdIdentify(Session& s, const Args& args, std::ostream& out, std::ostream& e
   return kExitOk;
 }
 
-int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+struct ReadOptions {
   bool asJson = false;
   std::string saveAs;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--json") {
-      asJson = true;
-    } else if (a == "--save" && i + 1 < args.size() && !args[i + 1].empty()) {
-      saveAs = args[++i];
-    } else {
-      err << "korventa-cli: read: unexpected argument " << a << '\n';
-      return kExitUsage;
-    }
-  }
+};
+
+int Read(Session& s, const ReadOptions& o, std::ostream& out, std::ostream& err) {
   Context c = s.ctx();
   if (!c.w.frm_program.Caricato) FrmProgram_Load(c.s, c.w.frm_program);
   s.dialogs.ResetRetries();
@@ -179,19 +165,19 @@ int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
       err << "korventa-cli: read: the configuration could not be read\n";
       return kExitComm;
   }
-  if (!saveAs.empty()) {
+  if (!o.saveAs.empty()) {
     // As File > Save as would store the programming window's values.
-    s.dialogs.saveName = saveAs;
+    s.dialogs.saveName = o.saveAs;
     if (!SaveConfigFile(c, true)) {
-      err << "korventa-cli: read: " << saveAs << " not saved\n";
+      err << "korventa-cli: read: " << o.saveAs << " not saved\n";
       return kExitFile;
     }
   }
-  if (asJson) {
-    json::Value doc = json::Value::Object();
-    doc.Set("device", DeviceJson(c));
-    doc.Set("form", FormToJson(c.w.frm_program));
-    doc.Set("memory", MemoryJson(memoria));
+  if (o.asJson) {
+    json::Value doc = json::Value::object();
+    doc["device"] = DeviceJson(c);
+    doc["form"] = FormToJson(c.w.frm_program);
+    doc["memory"] = MemoryJson(memoria);
     out << json::Write(doc);
     return kExitOk;
   }
@@ -202,6 +188,26 @@ int CmdRead(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
            ", firmware " + std::to_string(int(s.state.VerSw)));
   Describe(c, out);
   return kExitOk;
+}
+
+}  // namespace
+
+void AddIdentifyCommand(CommandTable& table) {
+  table.Add("identify", "identify the connected device: family, variant, firmware, extra id, model code and name",
+            Device::Needed, [](Session& s, std::ostream& out, std::ostream& err) { return Identify(s, out, err); });
+}
+
+void AddReadCommand(CommandTable& table) {
+  auto o = std::make_shared<ReadOptions>();
+  CLI::App& c = table.Add("read", "read the configuration as the main window's Read does and print it",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Read(s, *o, out, err);
+                          });
+  c.add_flag("--json", o->asJson, "print one JSON document: device, form values with visibility, memory bytes");
+  c.add_option("--save", o->saveAs, "also store the configuration in a .DST file")
+      ->type_name("FILE.DST")
+      ->check(CLI::Validator([](std::string& v) { return v.empty() ? std::string("needs a file name") : std::string(); },
+                             "", "non-empty"));
 }
 
 }  // namespace korventa::cli

@@ -22,10 +22,10 @@ namespace {
 std::size_t U(int i) { return static_cast<std::size_t>(i); }
 
 // The few JSON building steps, in one place.
-json::Value Oggetto() { return json::Value::Object(); }
-json::Value Lista() { return json::Value::Array(); }
-void Metti(json::Value& o, const std::string& k, json::Value v) { o.Set(k, std::move(v)); }
-void Aggiungi(json::Value& a, json::Value v) { a.Push(std::move(v)); }
+json::Value Oggetto() { return json::Value::object(); }
+json::Value Lista() { return json::Value::array(); }
+void Metti(json::Value& o, const std::string& k, json::Value v) { o[k] = std::move(v); }
+void Aggiungi(json::Value& a, json::Value v) { a.push_back(std::move(v)); }
 json::Value Testi(const std::vector<std::string>& l) {
   json::Value a = Lista();
   for (const auto& t : l) Aggiungi(a, t);

@@ -40,7 +40,7 @@ int LoadForm(Session& s, const std::string& path, std::ostream& err) {
     err << "korventa-cli: write: " << path << ": " << pe.Message() << '\n';
     return kExitFile;
   }
-  const json::Value* form = doc->Find("form");
+  const json::Value* form = json::Find(*doc, "form");
   if (!form) form = &*doc;
   if (!FormFromJson(*form, s.windows.frm_program, error)) {
     err << "korventa-cli: write: " << path << ": " << error << '\n';
@@ -51,23 +51,16 @@ int LoadForm(Session& s, const std::string& path, std::ostream& err) {
 
 }  // namespace
 
-int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+struct ShowOptions {
   std::string path;
   bool json = false;
-  for (const auto& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (path.empty() && !(a.size() > 1 && a[0] == '-')) {
-      path = a;
-    } else {
-      err << "korventa-cli: show: unexpected argument " << a << '\n';
-      return kExitUsage;
-    }
-  }
-  if (path.empty()) {
-    err << "korventa-cli: show: name a .DST file\n";
-    return kExitUsage;
-  }
+};
+
+int Show(Session& s, const ShowOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& path = o.path;
+  const bool json = o.json;
   std::string error;
   const auto record = LoadDstFile(path, error);
   if (!record) {
@@ -85,25 +78,16 @@ int CmdShow(Session& s, const Args& args, std::ostream& out, std::ostream& err) 
   return kExitOk;
 }
 
-int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSource& source, std::ostream& err) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--verify" || a == "--no-verify") {
-      source.verify = a == "--verify";
-      source.verifyOption = a;
-    } else if (a == "--quiet") {
-      source.quiet = true;
-    } else if (a == "--json") {
-      source.json = true;
-    } else if (a == "--form" && i + 1 < args.size()) {
-      source.form = args[++i];
-    } else if (source.dst.empty() && !(a.size() > 1 && a[0] == '-')) {
-      source.dst = a;
-    } else {
-      err << "korventa-cli: " << name << ": unexpected argument " << a << '\n';
-      return kExitUsage;
-    }
-  }
+}  // namespace
+
+void AddWriteSourceOptions(CLI::App& app, WriteSource& source) {
+  auto* file = app.add_option("file", source.dst, "the .DST file")->type_name("FILE.DST");
+  app.add_option("--form", source.form, "a form document as read --json prints it, edited")
+      ->type_name("FILE.json")
+      ->excludes(file);
+}
+
+int PrepareWrite(Session& s, const std::string& name, const WriteSource& source, std::ostream& err) {
   if (source.dst.empty() == source.form.empty()) {
     err << "korventa-cli: " << name << ": name either a .DST file or --form FILE.json\n";
     return kExitUsage;
@@ -154,13 +138,10 @@ int PrepareWrite(Session& s, const std::string& name, const Args& args, WriteSou
   return kExitOk;
 }
 
-int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  WriteSource source;
-  if (int rc = PrepareWrite(s, "write", args, source, err); rc != kExitOk) return rc;
-  if (source.json) {
-    err << "korventa-cli: write: unexpected argument --json\n";
-    return kExitUsage;
-  }
+namespace {
+
+int Write(Session& s, const WriteSource& source, std::ostream& out, std::ostream& err) {
+  if (int rc = PrepareWrite(s, "write", source, err); rc != kExitOk) return rc;
   // What will change, printed just before it is written.
   if (!source.quiet)
     s.guard.riepilogo = [&out](Context& c, const std::array<int, 256>& vecchi) {
@@ -215,6 +196,29 @@ int CmdWrite(Session& s, const Args& args, std::ostream& out, std::ostream& err)
                                              : std::string("the written addresses could not be read back"))
       << ": the device may hold a partial configuration; writing again completes it\n";
   return kExitComm;
+}
+
+}  // namespace
+
+void AddShowCommand(CommandTable& table) {
+  auto o = std::make_shared<ShowOptions>();
+  CLI::App& c = table.Add("show", "the fields of a .DST configuration file (no device needed)", Device::NotNeeded,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Show(s, *o, out, err); });
+  c.add_option("file", o->path, "the .DST file")->type_name("FILE.DST")->required();
+  c.add_flag("--json", o->json, "print the fields as JSON");
+}
+
+void AddWriteCommand(CommandTable& table) {
+  auto o = std::make_shared<WriteSource>();
+  CLI::App& c = table.Add("write",
+                          "read the device, then write a .DST file's or an edited form's configuration to it, "
+                          "printing what changes first and reading every written address back",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Write(s, *o, out, err);
+                          });
+  AddWriteSourceOptions(c, *o);
+  c.add_flag("--verify,!--no-verify", o->verify, "read every written address back (the default; --no-verify: skip it)");
+  c.add_flag("--quiet", o->quiet, "do not print what changes before writing");
 }
 
 }  // namespace korventa::cli

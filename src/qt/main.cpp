@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
   std::string errore;
   auto opzioni = korventa::qt::LeggiOpzioni(args, errore);
   if (!opzioni) {
-    std::fprintf(stderr, "korventa: %s\n\n%s", errore.c_str(), korventa::qt::UsoDesktop().c_str());
+    std::fprintf(stderr, "korventa: %s\nTry korventa --help.\n", errore.c_str());
     return 1;
   }
 

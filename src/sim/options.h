@@ -33,6 +33,7 @@ struct SimOptions {
   FaultOptions faults;
   ClockMode clock = ClockMode::Virtual;  // in-process transport only
   bool stdinExit = false;               // korventa-sim: stop when stdin reaches end of file
+  std::string traceFile;                // in-process ports: every byte on the line, see SimTransport::TraceTo
   bool bench = false;                   // korventa-sim: the bench instruments too
   int benchPort = 0;                    // TCP port of the function generator (0: any)
   unsigned unit = 1;                    // seed of the unit's analogue errors

@@ -49,8 +49,28 @@ void SimTransport::Pump() {
   if (!open_ || device_.Vanished()) return;  // nobody listens: the bytes are lost
   for (const Chunk& c : arrived) {
     const std::size_t room = kReceiveBuffer - std::min(kReceiveBuffer, rx_.size());
-    rx_.insert(rx_.end(), c.bytes.begin(), c.bytes.begin() + static_cast<long>(std::min(room, c.bytes.size())));
+    const auto kept = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
+                                                    std::min(room, c.bytes.size()));
+    rx_.insert(rx_.end(), kept.begin(), kept.end());
+    Trace('<', kept);
   }
+}
+
+bool SimTransport::TraceTo(const std::string& path) {
+  trace_.open(path, std::ios::binary | std::ios::trunc);
+  return trace_.is_open();
+}
+
+void SimTransport::Trace(char direction, std::span<const std::uint8_t> bytes) {
+  if (!trace_.is_open() || bytes.empty()) return;
+  static constexpr char kHex[] = "0123456789abcdef";
+  if (direction != traceDirection_) {
+    if (traceDirection_ != 0) trace_ << '\n';
+    trace_ << direction;
+    traceDirection_ = direction;
+  }
+  for (std::uint8_t b : bytes) trace_ << ' ' << kHex[b >> 4] << kHex[b & 15];
+  trace_.flush();
 }
 
 IoStatus SimTransport::PortStatus() const {
@@ -63,6 +83,7 @@ IoStatus SimTransport::Write(std::span<const std::uint8_t> bytes) {
   Pump();
   if (IoStatus st = PortStatus(); st != IoStatus::Ok) return st;
   written_.emplace_back(bytes.begin(), bytes.end());
+  Trace('>', bytes);
   line_.HostWrite(bytes, Now());
   Pump();
   return PortStatus();

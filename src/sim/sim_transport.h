@@ -8,6 +8,7 @@
 // deadline.
 #pragma once
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,10 +47,17 @@ class SimTransport : public Transport {
   double ElapsedSeconds() const;
   // Bytes written by the client, one entry per Write.
   const std::vector<std::string>& Written() const { return written_; }
+  // Records every byte on the line from now on: one line per run of bytes
+  // in one direction, "> " for what the client sent, "< " for what reached
+  // it, each byte as two hexadecimal digits. Timing is left out, so two
+  // programs that say the same things in the same order leave the same
+  // trace. False when the file cannot be opened.
+  bool TraceTo(const std::string& path);
 
  private:
   void Pump();
   IoStatus PortStatus() const;
+  void Trace(char direction, std::span<const std::uint8_t> bytes);
 
   VirtualConverter device_;
   SimLine line_;
@@ -60,6 +68,8 @@ class SimTransport : public Transport {
   Clock::time_point virtualNow_;
   std::vector<std::uint8_t> rx_;
   std::vector<std::string> written_;
+  std::ofstream trace_;
+  char traceDirection_ = 0;
 };
 
 }  // namespace korventa::sim

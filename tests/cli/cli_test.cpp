@@ -31,7 +31,18 @@ TEST(Cli, UsageErrorsExitOne) {
   EXPECT_EQ(Cli({"--simulate", "PLV7100", "dump", "--bank", "300"}).rc, kExitUsage);
   auto help = Cli({"--help"});
   EXPECT_EQ(help.rc, kExitOk);
-  EXPECT_NE(help.out.find("dump [--bank N]"), std::string::npos);
+  EXPECT_NE(help.out.find("dump"), std::string::npos);
+  EXPECT_NE(help.out.find("Exit codes:"), std::string::npos);
+  auto dumpHelp = Cli({"dump", "--help"});
+  EXPECT_EQ(dumpHelp.rc, kExitOk);
+  EXPECT_NE(dumpHelp.out.find("--bank"), std::string::npos);
+}
+
+TEST(Cli, OptionValuesMayFollowAnEqualsSignAndOptionsTheCommand) {
+  EXPECT_EQ(Cli({"--simulate=PLV7300", "identify"}).rc, kExitOk);
+  auto r = Cli({"identify", "--simulate", "PLV7300", "--lang=en"});
+  EXPECT_EQ(r.rc, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("variant: 7\n"), std::string::npos);
 }
 
 TEST(Cli, IdentifyPrintsTheIdentification) {

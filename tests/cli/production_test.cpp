@@ -15,8 +15,8 @@ TEST(CliProduction, RunsAndSaysPassFailOrError) {
   json::ParseError pe;
   const auto doc = json::Parse(r.out, pe);
   ASSERT_TRUE(doc) << r.out;
-  EXPECT_EQ(doc->Find("verdict")->AsString(), "pass");
-  EXPECT_EQ(doc->Find("rows")->size(), 6u);
+  EXPECT_EQ(json::Find(*doc, "verdict")->get_ref<const std::string&>(), "pass");
+  EXPECT_EQ(json::Find(*doc, "rows")->size(), 6u);
   // The switches of the simulated unit are not all ON: Abort ends the run
   // with its rows undone.
   r = Cli({"--simulate", "PLV7110A", "production", "--model", "PLV7110A", "--rows", "0"});

@@ -62,7 +62,7 @@ class MemoryFile {
   std::string path_;
 };
 
-const json::Value& At(const json::Value& v, const char* key, std::size_t i) { return (*v.Find(key))[i]; }
+const json::Value& At(const json::Value& v, const char* key, std::size_t i) { return v.at(key).at(i); }
 
 }  // namespace
 
@@ -90,21 +90,23 @@ TEST(CliRead, EveryVariantFamilyReadsIntoAConsistentDocument) {
   };
   for (const auto& k : cases) {
     const json::Value doc = ReadJson(k.sim);
-    const json::Value* device = doc.Find("device");
+    const json::Value* device = json::Find(doc, "device");
     ASSERT_NE(device, nullptr) << k.model;
-    EXPECT_EQ(device->Find("variant")->AsNumber(), k.variant) << k.model;
-    EXPECT_EQ(device->Find("model")->AsString(), k.model);
-    EXPECT_EQ(device->Find("name")->AsString(), k.name);
-    const json::Value& form = *doc.Find("form");
-    const json::Value& visible = *form.Find(kFormVisible);
-    EXPECT_EQ(At(visible, "frm_input", 1).AsBool(), k.inputB) << k.model;
-    EXPECT_EQ(At(visible, "frm_output", 1).AsBool(), k.outputB) << k.model;
-    EXPECT_EQ(At(visible, "frm_soglia", 0).AsBool(), k.trips) << k.model;
-    EXPECT_EQ(visible.Find("frm_freq")->AsBool(), k.variant == 7) << k.model;
+    EXPECT_EQ(device->at("variant"), k.variant) << k.model;
+    EXPECT_EQ(device->at("model"), k.model);
+    EXPECT_EQ(device->at("name"), k.name);
+    const json::Value& form = doc.at("form");
+    const json::Value& visible = form.at(kFormVisible);
+    EXPECT_EQ(At(visible, "frm_input", 1), k.inputB) << k.model;
+    EXPECT_EQ(At(visible, "frm_output", 1), k.outputB) << k.model;
+    EXPECT_EQ(At(visible, "frm_soglia", 0), k.trips) << k.model;
+    EXPECT_EQ(visible.at("frm_freq"), k.variant == 7) << k.model;
     // The memory read: 0 to 64, and 128 to 153 on the two-input model.
-    const json::Value& memory = *doc.Find("memory");
+    const json::Value& memory = doc.at("memory");
     EXPECT_EQ(memory.size(), k.variant == 5 ? 65u + 26u : 65u) << k.model;
-    EXPECT_EQ(memory.Keys().back(), k.variant == 5 ? "153" : "64");
+    std::string lastAddress;
+    for (const auto& [address, byte] : memory.items()) lastAddress = address;
+    EXPECT_EQ(lastAddress, k.variant == 5 ? "153" : "64");
     // What read prints, write --form takes back into the window it reads.
     ProgramState st;
     FrmProgram f;
@@ -140,10 +142,10 @@ TEST(CliRead, Plv7100ImageInEngineeringTermsAndJson) {
   EXPECT_EQ(r.out.find("B input"), std::string::npos) << r.out;
 
   const json::Value doc = ReadJson({"--simulate", "PLV7100", "--sim-opt", opt});
-  const json::Value& form = *doc.Find("form");
-  EXPECT_EQ(At(form, "txt_offset", 0).AsString(), "-0.5");
-  EXPECT_EQ(At(*form.Find(kFormCaptions), "lbl_uMisIn", 0).AsString(), "°C");
-  EXPECT_EQ(doc.Find("memory")->Find("7")->AsNumber(), 0xFB);
+  const json::Value& form = doc.at("form");
+  EXPECT_EQ(At(form, "txt_offset", 0), "-0.5");
+  EXPECT_EQ(At(form.at(kFormCaptions), "lbl_uMisIn", 0), "°C");
+  EXPECT_EQ(doc.at("memory").at("7"), 0xFB);
 }
 
 TEST(CliRead, IdentifyNamesTheModelOfItsLine) {

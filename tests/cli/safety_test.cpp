@@ -83,9 +83,9 @@ struct Safety : korventa::test::DeviceCli {
   // A document as read --json gives it, with one control changed.
   void Form(const std::string& model, const std::string& control, std::size_t index, const json::Value& value) {
     json::Value doc = ReadJson(model);
-    json::Value* field = doc.Find("form")->Find(control);
+    json::Value* field = json::Find(*json::Find(doc, "form"), control);
     ASSERT_TRUE(field);
-    if (field->IsArray())
+    if (field->is_array())
       (*field)[index] = value;
     else
       *field = value;

@@ -78,14 +78,14 @@ TEST_F(WriteCli, EditedFormOfEveryFamilyIsWrittenAndReadBack) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.model);
     json::Value doc = ReadJson(c.model);
-    json::Value* field = doc.Find("form") ? doc.Find("form")->Find(c.control) : nullptr;
-    ASSERT_TRUE(field && field->IsArray());
+    json::Value* field = json::Find(doc, "form") ? json::Find(doc["form"], c.control) : nullptr;
+    ASSERT_TRUE(field && field->is_array());
     (*field)[0] = json::Value(c.value);
     std::ofstream(Path("form.json")) << json::Write(doc);
     auto w = Cli(Device(c.model, {"write", "--form", Path("form.json"), "--verify"}));
     ASSERT_EQ(w.rc, kExitOk) << w.err << w.out;
     EXPECT_NE(w.out.find("verified: "), std::string::npos);
-    EXPECT_EQ((*ReadJson(c.model).Find("form")->Find(c.control))[0].AsString(), c.value);
+    EXPECT_EQ(ReadJson(c.model).at("form").at(c.control)[0], c.value);
     fs::remove(Path("device.mem"));
   }
 }

@@ -588,15 +588,15 @@ class FaultMatrixCli : public ::testing::Test {
     json::ParseError e;
     const auto got = json::Parse(out, e);
     const auto want = json::Parse(ref_->read, e);
-    if (!got || !want || !got->Find("memory") || !want->Find("memory")) return "output not a read document";
-    const auto& g = got->Find("memory")->Items();
-    const auto& w = want->Find("memory")->Items();
+    if (!got || !want || !json::Find(*got, "memory") || !json::Find(*want, "memory")) return "output not a read document";
+    const std::vector<json::Value> g(got->at("memory").begin(), got->at("memory").end());
+    const std::vector<json::Value> w(want->at("memory").begin(), want->at("memory").end());
     if (g.size() != w.size()) return "memory of another size";
     int wrong = 0, previous = 0;
     for (std::size_t i = 0; i < g.size(); ++i) {
-      if (g[i].AsNumber() == w[i].AsNumber()) continue;
+      if (g[i] == w[i]) continue;
       ++wrong;
-      if (i > 0 && g[i].AsNumber() == w[i - 1].AsNumber()) ++previous;
+      if (i > 0 && g[i] == w[i - 1]) ++previous;
     }
     return std::to_string(wrong) + " of " + std::to_string(g.size()) + " bytes wrong, " + std::to_string(previous) +
            " of them the byte of the address before";

@@ -119,8 +119,8 @@ json::Value ValueOf(const C& c) {
 template <class T, class Get>
 json::Value Collect(const T& controls, Get get) {
   if constexpr (IsStdArray<T>::value) {
-    json::Value arr = json::Value::Array();
-    for (const auto& c : controls) arr.Push(get(c));
+    json::Value arr = json::Value::array();
+    for (const auto& c : controls) arr.push_back(get(c));
     return arr;
   } else {
     return get(controls);
@@ -139,14 +139,14 @@ constexpr Gruppo kGruppi[] = {{"opt_CJC", 2}, {"opt_funz", 3}, {"opt_Fili", 3},
 template <class C>
 bool ReadOne(const json::Value& v, C& c) {
   if constexpr (kIsText<C>) {
-    if (!v.IsString()) return false;
+    if (!v.is_string()) return false;
     if constexpr (std::is_same_v<C, ComboBox>)
-      c.SetText(v.AsString());
+      c.SetText(v.get<std::string>());
     else
-      c.Text = v.AsString();
+      c.Text = v.get<std::string>();
   } else {
-    if (!v.IsBool()) return false;
-    c.Value = v.AsBool();
+    if (!v.is_boolean()) return false;
+    c.Value = v.get<bool>();
   }
   return true;
 }
@@ -161,10 +161,10 @@ std::string Expected(const char* name, bool text, std::size_t n, bool array) {
 bool CheckGroups(const FrmProgram& f, std::string& error) {
   json::Value values = FormToJson(f);
   for (const auto& g : kGruppi) {
-    const json::Value* arr = values.Find(g.name);
+    const json::Value* arr = json::Find(values, g.name);
     for (std::size_t start = 0; arr && start < arr->size(); start += g.size) {
       int ticked = 0;
-      for (std::size_t i = start; i < start + g.size && i < arr->size(); ++i) ticked += (*arr)[i].AsBool();
+      for (std::size_t i = start; i < start + g.size && i < arr->size(); ++i) ticked += (*arr)[i].is_boolean() && (*arr)[i].get<bool>();
       if (ticked > 1) {
         error = std::string(g.name) + ": more than one button ticked among " + std::to_string(start) + " to " +
                 std::to_string(start + g.size - 1);
@@ -191,14 +191,13 @@ namespace {
 bool CheckNumbers(const FrmProgram& before, const FrmProgram& after, std::string& error) {
   const json::Value was = FormToJson(before);
   const json::Value now = FormToJson(after);
-  for (std::size_t k = 0; k < now.size(); ++k) {
-    const std::string& name = now.Keys()[k];
-    const json::Value* old = was.Find(name);
+  for (const auto& [name, field] : now.items()) {
+    const json::Value* old = json::Find(was, name);
     if (name.rfind("txt_", 0) != 0 || !old) continue;
-    const bool single = now[k].IsString();
-    for (std::size_t i = 0; i < (single ? 1 : now[k].size()); ++i) {
-      const std::string& text = single ? now[k].AsString() : now[k][i].AsString();
-      if (text == (single ? old->AsString() : (*old)[i].AsString()) || IsNumberText(text)) continue;
+    const bool single = field.is_string();
+    for (std::size_t i = 0; i < (single ? 1 : field.size()); ++i) {
+      const auto& text = (single ? field : field[i]).get_ref<const std::string&>();
+      if (text == (single ? *old : (*old)[i]).get_ref<const std::string&>() || IsNumberText(text)) continue;
       error = name + (single ? "" : "(" + std::to_string(i) + ")") + ": \"" + text +
               "\" is not a number (digits, an optional sign and \".\" as the decimal point)";
       return false;
@@ -210,33 +209,31 @@ bool CheckNumbers(const FrmProgram& before, const FrmProgram& after, std::string
 }  // namespace
 
 json::Value FormToJson(const FrmProgram& form) {
-  json::Value doc = json::Value::Object();
-  json::Value visible = json::Value::Object();
-  json::Value captions = json::Value::Object();
+  json::Value doc = json::Value::object();
+  json::Value visible = json::Value::object();
+  json::Value captions = json::Value::object();
   VisitControls(form, [&](const char* name, const auto& controls) {
     using T = std::decay_t<decltype(controls)>;
     using C = typename Element<T>::type;
     if constexpr (kIsText<C> || kIsBool<C>)
-      doc.Set(name, Collect(controls, [](const C& c) { return ValueOf(c); }));
+      doc.emplace(name, Collect(controls, [](const C& c) { return ValueOf(c); }));
     if constexpr (kHasCaption<C>)
-      captions.Set(name, Collect(controls, [](const C& c) { return json::Value(c.Caption); }));
-    visible.Set(name, Collect(controls, [](const C& c) { return json::Value(c.Visible); }));
+      captions.emplace(name, Collect(controls, [](const C& c) { return json::Value(c.Caption); }));
+    visible.emplace(name, Collect(controls, [](const C& c) { return json::Value(c.Visible); }));
   });
-  doc.Set(kFormVisible, std::move(visible));
-  doc.Set(kFormCaptions, std::move(captions));
+  doc.emplace(kFormVisible, std::move(visible));
+  doc.emplace(kFormCaptions, std::move(captions));
   return doc;
 }
 
 bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) {
-  if (!doc.IsObject()) {
+  if (!doc.is_object()) {
     error = "the form must be a JSON object of control names";
     return false;
   }
   FrmProgram copy = form;
-  for (std::size_t k = 0; k < doc.size(); ++k) {
-    const std::string& key = doc.Keys()[k];
+  for (const auto& [key, v] : doc.items()) {
     if (key == kFormVisible || key == kFormCaptions) continue;
-    const json::Value& v = doc[k];
     bool known = false;
     bool ok = true;
     VisitControls(copy, [&](const char* name, auto& controls) {
@@ -246,7 +243,7 @@ bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) 
       using C = typename Element<T>::type;
       if constexpr (kIsText<C> || kIsBool<C>) {
         if constexpr (IsStdArray<T>::value) {
-          ok = v.IsArray() && v.size() == controls.size();
+          ok = v.is_array() && v.size() == controls.size();
           for (std::size_t i = 0; ok && i < controls.size(); ++i) ok = ReadOne(v[i], controls[i]);
           if (!ok) error = Expected(name, kIsText<C>, controls.size(), true);
         } else {

@@ -23,20 +23,20 @@ struct Valore {
 std::map<std::string, Valore> Valori(const FrmProgram& f) {
   std::map<std::string, Valore> out;
   const json::Value doc = FormToJson(f);
-  const json::Value* visible = doc.Find(kFormVisible);
+  const json::Value* visible = json::Find(doc, kFormVisible);
   auto testo = [](const json::Value& v) {
-    return v.IsBool() ? std::string(v.AsBool() ? "on" : "off") : v.AsString();
+    return v.is_boolean() ? std::string(v.get<bool>() ? "on" : "off") : v.get_ref<const std::string&>();
   };
   for (const std::string& name : FormValueNames()) {
-    const json::Value* v = doc.Find(name);
+    const json::Value* v = json::Find(doc, name);
     if (v == nullptr) continue;
-    const json::Value* vis = visible != nullptr ? visible->Find(name) : nullptr;
-    if (!v->IsArray()) {
-      out[name] = {testo(*v), vis != nullptr && vis->IsArray() && vis->size() > 0 ? (*vis)[0].AsBool() : true};
+    const json::Value* vis = visible != nullptr ? json::Find(*visible, name) : nullptr;
+    if (!v->is_array()) {
+      out[name] = {testo(*v), vis != nullptr && vis->is_array() && vis->size() > 0 ? (*vis)[0].get<bool>() : true};
       continue;
     }
     for (std::size_t i = 0; i < v->size(); ++i) {
-      const bool shown = vis != nullptr && vis->IsArray() && i < vis->size() ? (*vis)[i].AsBool() : true;
+      const bool shown = vis != nullptr && vis->is_array() && i < vis->size() ? (*vis)[i].get<bool>() : true;
       out[name + "(" + std::to_string(i) + ")"] = {testo((*v)[i]), shown};
     }
   }
@@ -126,30 +126,30 @@ std::string TestoRiepilogo(const ProgramState& s, const Riepilogo& r) {
 }
 
 json::Value BytesJson(const std::vector<ByteCambiato>& bytes) {
-  json::Value a = json::Value::Array();
+  json::Value a = json::Value::array();
   for (const auto& b : bytes) {
-    json::Value o = json::Value::Object();
-    o.Set("address", b.indirizzo);
-    o.Set("old", b.vecchio);
-    o.Set("new", b.nuovo);
-    a.Push(std::move(o));
+    json::Value o = json::Value::object();
+    o["address"] = b.indirizzo;
+    o["old"] = b.vecchio;
+    o["new"] = b.nuovo;
+    a.push_back(std::move(o));
   }
   return a;
 }
 
 json::Value RiepilogoJson(const Riepilogo& r) {
-  json::Value settings = json::Value::Array();
+  json::Value settings = json::Value::array();
   for (const auto& i : r.impostazioni) {
-    json::Value o = json::Value::Object();
-    o.Set("name", i.nome);
-    o.Set("old", i.vecchio);
-    o.Set("new", i.nuovo);
-    settings.Push(std::move(o));
+    json::Value o = json::Value::object();
+    o["name"] = i.nome;
+    o["old"] = i.vecchio;
+    o["new"] = i.nuovo;
+    settings.push_back(std::move(o));
   }
-  json::Value doc = json::Value::Object();
-  doc.Set("settings", std::move(settings));
-  doc.Set("addresses", BytesJson(r.bytes));
-  doc.Set("beyond_edits", r.oltreModifiche);
+  json::Value doc = json::Value::object();
+  doc["settings"] = std::move(settings);
+  doc["addresses"] = BytesJson(r.bytes);
+  doc["beyond_edits"] = r.oltreModifiche;
   return doc;
 }
 

@@ -48,8 +48,8 @@ const char* NomeTipo(TipoScrittura t) {
 }
 
 bool Intero(const json::Value* v, int lo, int hi, int& out) {
-  if (v == nullptr || !v->IsNumber()) return false;
-  const double x = v->AsNumber();
+  if (v == nullptr || !v->is_number()) return false;
+  const double x = v->get<double>();
   if (x < lo || x > hi || x != static_cast<double>(static_cast<int>(x))) return false;
   out = static_cast<int>(x);
   return true;
@@ -93,16 +93,16 @@ void MessaggioFallito(Context& c, const std::string& perche) {
 }  // namespace
 
 std::string VoceInRiga(const VoceBackup& v) {
-  json::Value o = json::Value::Object();
-  o.Set("time", v.ora);
-  o.Set("model", v.modello);
-  o.Set("product", v.prodotto);
-  o.Set("variant", v.variante);
-  o.Set("firmware", v.firmware);
-  o.Set("extra", v.extra);
-  o.Set("bank", v.banco);
-  o.Set("kind", v.tipo);
-  o.Set("changes", BytesJson(v.modifiche));
+  json::Value o = json::Value::object();
+  o["time"] = v.ora;
+  o["model"] = v.modello;
+  o["product"] = v.prodotto;
+  o["variant"] = v.variante;
+  o["firmware"] = v.firmware;
+  o["extra"] = v.extra;
+  o["bank"] = v.banco;
+  o["kind"] = v.tipo;
+  o["changes"] = BytesJson(v.modifiche);
   return json::WriteCompact(o);
 }
 
@@ -115,23 +115,23 @@ std::optional<VoceBackup> VoceDaRiga(std::string_view riga, std::string& errore)
   }
   VoceBackup v;
   auto testo = [&](const char* k, std::string& out) {
-    const json::Value* x = doc->Find(k);
-    if (x == nullptr || !x->IsString()) return false;
-    out = x->AsString();
+    const json::Value* x = json::Find(*doc, k);
+    if (x == nullptr || !x->is_string()) return false;
+    out = x->get_ref<const std::string&>();
     return true;
   };
-  const json::Value* changes = doc->Find("changes");
-  if (!doc->IsObject() || !testo("time", v.ora) || !testo("model", v.modello) || !testo("kind", v.tipo) ||
-      !Intero(doc->Find("product"), 0, 255, v.prodotto) || !Intero(doc->Find("variant"), 0, 255, v.variante) ||
-      !Intero(doc->Find("firmware"), 0, 255, v.firmware) || !Intero(doc->Find("extra"), 0, 255, v.extra) ||
-      !Intero(doc->Find("bank"), 0, 255, v.banco) || changes == nullptr || !changes->IsArray()) {
+  const json::Value* changes = json::Find(*doc, "changes");
+  if (!doc->is_object() || !testo("time", v.ora) || !testo("model", v.modello) || !testo("kind", v.tipo) ||
+      !Intero(json::Find(*doc, "product"), 0, 255, v.prodotto) || !Intero(json::Find(*doc, "variant"), 0, 255, v.variante) ||
+      !Intero(json::Find(*doc, "firmware"), 0, 255, v.firmware) || !Intero(json::Find(*doc, "extra"), 0, 255, v.extra) ||
+      !Intero(json::Find(*doc, "bank"), 0, 255, v.banco) || changes == nullptr || !changes->is_array()) {
     errore = "not a backup entry";
     return std::nullopt;
   }
-  for (const auto& c : changes->Items()) {
+  for (const auto& c : *changes) {
     ByteCambiato m;
-    if (!Intero(c.Find("address"), 0, 255, m.indirizzo) || !Intero(c.Find("old"), 0, 255, m.vecchio) ||
-        !Intero(c.Find("new"), 0, 255, m.nuovo)) {
+    if (!Intero(json::Find(c, "address"), 0, 255, m.indirizzo) || !Intero(json::Find(c, "old"), 0, 255, m.vecchio) ||
+        !Intero(json::Find(c, "new"), 0, 255, m.nuovo)) {
       errore = "a change is not an address with an old and a new byte";
       return std::nullopt;
     }

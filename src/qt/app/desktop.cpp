@@ -10,6 +10,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStyle>
 
+#include "app/command_line.h"
 #include "app/startup.h"
 #include "config/write_diff.h"
 #include "factory/frm_eeprom.h"
@@ -33,72 +34,55 @@ namespace korventa::qt {
 namespace {
 }  // namespace
 
+namespace {
+
+void DescriviOpzioni(CLI::App& app, OpzioniDesktop& o) {
+  StyleCommandLine(app, "Options may also be written --name=value.\nExit codes: 0 ended through Exit, 1 usage.");
+  auto nonVuoto = [](const std::string& cosa) {
+    return CLI::Validator(
+        [cosa](std::string& v) { return v.empty() ? "needs " + cosa : std::string(); }, "", "non-empty");
+  };
+  app.add_option("--simulate", o.simula,
+                 "every port opened reaches the built-in simulated converter of that model; simulator "
+                 "options may follow after commas: PLV7110A,baud=0")
+      ->type_name("MODEL")
+      ->check(nonVuoto("a model code"));
+  app.add_option("--port", o.porta, "the port selected at start: COM1 to COM16 or a device path")
+      ->type_name("PORT")
+      ->check(nonVuoto("a port name"));
+  app.add_flag("--connect", o.connetti, "tick \"Open Com\" as soon as the main window shows");
+  app.add_flag("--factory", o.fabbrica, "show the factory menu \"Collaudo\" (also KORVENTA_FACTORY=1)");
+  app.add_option("--backup-dir", o.cartellaBackup,
+                 "folder of the backups taken before every memory write (default "
+                 "$XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)")
+      ->type_name("DIR")
+      ->check(nonVuoto("a folder"));
+  app.add_flag("--no-backup", o.senzaBackup, "write without taking a backup first");
+}
+
+}  // namespace
+
 std::optional<OpzioniDesktop> LeggiOpzioni(const std::vector<std::string>& args, std::string& errore) {
   OpzioniDesktop o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string a = args[i];
-    std::optional<std::string> valore;
-    if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-      valore = a.substr(eq + 1);
-      a.resize(eq);
-    }
-    auto prendi = [&]() -> std::optional<std::string> {
-      if (valore) return valore;
-      if (i + 1 < args.size()) return args[++i];
-      errore = a + " needs a value";
+  CLI::App app("The KORVENTA desktop program.", "korventa");
+  DescriviOpzioni(app, o);
+  switch (ParseCommandLine(app, args, errore)) {
+    case CommandLine::Error:
       return std::nullopt;
-    };
-    if (a == "--simulate") {
-      auto v = prendi();
-      if (!v || v->empty()) {
-        if (errore.empty()) errore = "--simulate needs a model code";
-        return std::nullopt;
-      }
-      o.simula = *v;
-    } else if (a == "--port") {
-      auto v = prendi();
-      if (!v || v->empty()) {
-        if (errore.empty()) errore = "--port needs a port name";
-        return std::nullopt;
-      }
-      o.porta = *v;
-    } else if (a == "--connect" && !valore) {
-      o.connetti = true;
-    } else if (a == "--factory" && !valore) {
-      o.fabbrica = true;
-    } else if (a == "--no-backup" && !valore) {
-      o.senzaBackup = true;
-    } else if (a == "--backup-dir") {
-      auto v = prendi();
-      if (!v || v->empty()) {
-        if (errore.empty()) errore = "--backup-dir needs a folder";
-        return std::nullopt;
-      }
-      o.cartellaBackup = *v;
-    } else if ((a == "--help" || a == "-h") && !valore) {
+    case CommandLine::Help:
       o.aiuto = true;
-    } else {
-      errore = "unknown option " + args[i];
-      return std::nullopt;
-    }
+      break;
+    case CommandLine::Run:
+      break;
   }
   return o;
 }
 
 std::string UsoDesktop() {
-  return "Usage: korventa [--simulate MODEL] [--port PORT] [--connect] [--factory]\n"
-         "                [--backup-dir DIR] [--no-backup]\n"
-         "\n"
-         "  --simulate MODEL  every port opened reaches the built-in simulated converter\n"
-         "                    of that model (e.g. PLV7100, PLV7110A, PLV7300); simulator\n"
-         "                    options may follow after commas: PLV7110A,baud=0\n"
-         "  --port PORT       the port selected at start: COM1 to COM16 or a device path\n"
-         "  --connect         tick \"Open Com\" as soon as the main window shows\n"
-         "  --factory         show the factory menu \"Collaudo\" (also KORVENTA_FACTORY=1)\n"
-         "  --backup-dir DIR  folder of the backups taken before every memory write (default\n"
-         "                    $XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)\n"
-         "  --no-backup       write without taking a backup first\n"
-         "  --help            this text\n";
+  OpzioniDesktop o;
+  CLI::App app("The KORVENTA desktop program.", "korventa");
+  DescriviOpzioni(app, o);
+  return HelpText(app);
 }
 
 Strumenti& Desktop::Banco() {
