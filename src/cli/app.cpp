@@ -100,16 +100,12 @@ void AddFactoryCommands(CommandTable& table) {
                  Device::NotNeeded, &CmdBench);
   AddArgsCommand(table, "switches",
                  "[--json] | compose --model NAME --input TEXT [--output TEXT] [--option on|off] [--span N] "
-                 "[--zero N] [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json] | set-default "
-                 "--input TEXT (--span V | --zero V) [--yes]: the DIP switches read from the device, the switch "
-                 "wizard without a device, or the stored default span or zero of an input type",
+                 "[--zero N] [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json] [--pdf FILE] | "
+                 "set-default --input TEXT (--span V | --zero V) [--yes]: the DIP switches read from the device, "
+                 "the switch wizard without a device (--pdf also writes its switch card), or the stored default "
+                 "span or zero of an input type",
                  Device::Needed, &CmdSwitches, &SwitchesSenzaDispositivo);
-  AddArgsCommand(table, "production",
-                 "--model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption] "
-                 "[--no-switch-check] [--no-checkpoints] [--default-image] [--final-programming] "
-                 "[--on-fault abort|retry|ignore] [--model-files DIR] [--json]: the production run on the bench "
-                 "(see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
-                 Device::Needed, &CmdProduction);
+  AddProductionCommand(table);
   AddArgsCommand(table, "check",
                  "--device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1] "
                  "[--report FILE]: the calibration check: instruments set up, the input range's zero, half and span "

@@ -1,14 +1,18 @@
 // korventa-cli production: the factory's production run, headless. Each
 // step's row is printed as it completes, then the whole table; --json gives
-// the rows and the verdict as one document instead.
+// the rows and the verdict as one document instead; --certificate also
+// writes the run's calibration certificate as a PDF file.
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 #include "app/json.h"
 #include "cli/banco.h"
 #include "cli/commands.h"
+#include "cli/pdf.h"
 #include "factory/collaudo.h"
+#include "factory/rapporto.h"
 
 namespace korventa::cli {
 
@@ -102,66 +106,29 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
   return !rows.empty();
 }
 
-}  // namespace
+struct ProductionOptions {
+  std::string modello, canali, fault = "abort", cartella = ".", certificato;
+  std::vector<int> righe;
+  bool resume = false, noCons = false, noSwitch = false, noCheck = false, image = false, finale = false,
+       asJson = false;
+};
 
-int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string& modello = o.modello;
+  const bool asJson = o.asJson;
   auto uso = [&err](const std::string& testo) {
     err << "korventa-cli: production: " << testo << '\n';
     return kExitUsage;
   };
-  std::string modello, canali = "", faultText = "abort", cartella = ".";
-  std::vector<int> righe;
-  bool resume = false, noCons = false, noSwitch = false, noCheck = false, image = false, finale = false, asJson = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& v) {
-      if (i + 1 >= args.size()) return false;
-      v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--model") {
-      if (!value(modello)) return uso("--model needs a model code");
-    } else if (a == "--channels") {
-      if (!value(canali) || (canali != "A" && canali != "B" && canali != "AB")) return uso("--channels A|B|AB");
-    } else if (a == "--rows") {
-      if (!value(v) || !ParseRows(v, righe)) return uso("--rows LIST (row numbers 0 to 21, comma-separated)");
-    } else if (a == "--on-fault") {
-      if (!value(faultText) || (faultText != "abort" && faultText != "retry" && faultText != "ignore"))
-        return uso("--on-fault abort|retry|ignore");
-    } else if (a == "--model-files") {
-      if (!value(cartella)) return uso("--model-files DIR");
-    } else if (a == "--resume") {
-      resume = true;
-    } else if (a == "--no-consumption") {
-      noCons = true;
-    } else if (a == "--no-switch-check") {
-      noSwitch = true;
-    } else if (a == "--no-checkpoints") {
-      noCheck = true;
-    } else if (a == "--default-image") {
-      image = true;
-    } else if (a == "--final-programming") {
-      finale = true;
-    } else if (a == "--json") {
-      asJson = true;
-    } else {
-      return uso("unknown option " + a);
-    }
-  }
   const ModelloTara* m = ModelloTaraDaCodice(modello);
-  if (!m) {
-    std::string elenco;
-    for (const auto& x : ModelliTara()) elenco += std::string(elenco.empty() ? "" : ", ") + x.codice;
-    return uso("--model MODEL, one of " + elenco);
-  }
+  if (!m) return uso("unknown model " + modello);
   SelettoriStrumenti sel;
   if (const int rc = SelettoriDaOpzioni(s.options, sel, err); rc != kExitOk) return rc;
   Banco banco;
   std::string error;
   if (!ApriBanco(s, sel, sim::BenchRole::Mult, banco, error)) return uso(error);
   Link& link = DispositivoDelBanco(s, banco);
-  const Answer fault = faultText == "retry" ? Answer::Retry : faultText == "ignore" ? Answer::Ignore : Answer::Abort;
+  const Answer fault = o.fault == "retry" ? Answer::Retry : o.fault == "ignore" ? Answer::Ignore : Answer::Abort;
   FaultDialogs dialogs(s.dialogs, fault, s.options.retries, err);
   Strumenti strumenti(s.state, sel, *banco.porte, *banco.usb, dialogs);
 
@@ -169,19 +136,19 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
   Frm3100 f3100;
   opt_modello_Click(f, f3100, s.state, static_cast<int>(m - ModelliTara().data()));
   if (modello == "PLV3100") AbilitaDispositivo(f3100, false, 0);
-  f.cartellaModelli = cartella;
-  f.chk_default.Value = image;
-  f.chk_programma.Value = finale;
-  if (noCons) f.chk_Consumo.Value = false;
-  if (noSwitch) f.chk_switch.Value = false;
-  if (noCheck) f.chk_controllo.Value = false;
-  if (!canali.empty()) {
-    f.chk_Canale[0].Value = canali.find('A') != std::string::npos;
-    f.chk_Canale[1].Value = canali.find('B') != std::string::npos;
+  f.cartellaModelli = o.cartella;
+  f.chk_default.Value = o.image;
+  f.chk_programma.Value = o.finale;
+  if (o.noCons) f.chk_Consumo.Value = false;
+  if (o.noSwitch) f.chk_switch.Value = false;
+  if (o.noCheck) f.chk_controllo.Value = false;
+  if (!o.canali.empty()) {
+    f.chk_Canale[0].Value = o.canali.find('A') != std::string::npos;
+    f.chk_Canale[1].Value = o.canali.find('B') != std::string::npos;
   }
-  if (!righe.empty())
+  if (!o.righe.empty())
     for (int i = 0; i < kRigheTara; ++i)
-      f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(righe.begin(), righe.end(), i) > 0;
+      f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(o.righe.begin(), o.righe.end(), i) > 0;
 
   std::array<bool, kRigheTara> stampata{};
   BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
@@ -194,7 +161,7 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
     }
   };
   Collaudo collaudo(b);
-  const EsitoCollaudo e = resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
+  const EsitoCollaudo e = o.resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
 
   const char* verdetto = e.errore ? "error" : e.righeRosse.empty() ? "pass" : "fail";
   std::vector<int> eseguite;
@@ -225,11 +192,64 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
     out << "\n" << f.lbl_collaudo.Caption << " - " << modello << " - " << verdetto << '\n';
     for (int i : eseguite) out << RigaTesto(f, i) << '\n';
   }
+  int rc = e.righeRosse.empty() ? kExitOk : kExitRedRows;
   if (e.errore) {
     err << "korventa-cli: production: " << e.messaggio << '\n';
-    return kExitComm;
+    rc = kExitComm;
   }
-  return e.righeRosse.empty() ? kExitOk : kExitRedRows;
+  if (!o.certificato.empty()) {
+    // The run's own outcome outranks a certificate that could not be saved.
+    std::string errore;
+    if (!ScriviCertificatoPdf(o.certificato, CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S")), errore)) {
+      err << "korventa-cli: production: " << errore << '\n';
+      if (rc == kExitOk) rc = kExitFile;
+    }
+  }
+  return rc;
+}
+
+}  // namespace
+
+void AddProductionCommand(CommandTable& table) {
+  auto o = std::make_shared<ProductionOptions>();
+  CLI::App& c = table.Add("production",
+                          "the production run on the bench (see --instrument): each step's row as it completes, "
+                          "then the table; exit 0 passed, 5 red rows, 2 ended by an error",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            return Production(s, *o, out, err);
+                          });
+  std::vector<std::string> modelli;
+  for (const auto& x : ModelliTara()) modelli.emplace_back(x.codice);
+  c.add_option("--model", o->modello, "the model of the calibration window's table (PLV7100 ... 3200OEM, PLV3100)")
+      ->type_name("MODEL")
+      ->required()
+      ->check(CLI::IsMember(modelli).description(""));
+  c.add_flag("--resume", o->resume, "resume mode: skip the power-up and switch checks");
+  c.add_option("--channels", o->canali, "the channels to run (default: as the model sets them)")
+      ->type_name("A|B|AB")
+      ->check(CLI::IsMember({"A", "B", "AB"}).description(""));
+  c.add_option_function<std::string>(
+       "--rows",
+       [o](const std::string& v) {
+         o->righe.clear();
+         if (!ParseRows(v, o->righe))
+           throw CLI::ValidationError("--rows", "\"" + v + "\" is not a list of row numbers from 0 to 21");
+       },
+       "only these step rows, comma-separated")
+      ->type_name("LIST");
+  c.add_flag("--no-consumption", o->noCons, "skip the supply current test");
+  c.add_flag("--no-switch-check", o->noSwitch, "skip the DIP switch check");
+  c.add_flag("--no-checkpoints", o->noCheck, "skip the zero, half and full-scale checks of every step");
+  c.add_flag("--default-image", o->image, "load the model's default memory image first");
+  c.add_flag("--final-programming", o->finale, "write the model file's final programming at the end");
+  c.add_option("--on-fault", o->fault, "answer to the Abort/Retry/Ignore questions (default abort)")
+      ->type_name("abort|retry|ignore")
+      ->check(CLI::IsMember({"abort", "retry", "ignore"}).description(""));
+  c.add_option("--model-files", o->cartella, "folder of the MODEL.dat files (default: the working folder)")
+      ->type_name("DIR");
+  c.add_flag("--json", o->asJson, "every row and the verdict as one JSON document");
+  c.add_option("--certificate", o->certificato, "also write the run's calibration certificate as a PDF file")
+      ->type_name("FILE.pdf");
 }
 
 }  // namespace korventa::cli

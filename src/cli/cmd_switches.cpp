@@ -12,6 +12,7 @@
 #include "app/numbers.h"
 #include "cli/commands.h"
 #include "cli/app.h"
+#include "cli/pdf.h"
 #include "switches/demo.h"
 #include "switches/frm_switch.h"
 
@@ -184,6 +185,7 @@ struct ComponiOptions {
   std::string modello, ingresso, uscita, opzione, canaleB;
   int span = -1, zero = -1;
   std::string divisore;
+  std::string pdf;  // the switch card, when named
   bool asJson = false;
 };
 
@@ -255,10 +257,15 @@ int Componi(Session& s, const ComponiOptions& o, std::ostream& out, std::ostream
     json::Value doc = Documento(f);
     Metti(doc, "model", std::string(sw::ModelliWizard()[U(*pos)].Nome));
     out << json::Write(doc);
-    return kExitOk;
+  } else {
+    out << "model: " << sw::ModelliWizard()[U(*pos)].Nome << '\n';
+    Testo(f, out);
   }
-  out << "model: " << sw::ModelliWizard()[U(*pos)].Nome << '\n';
-  Testo(f, out);
+  std::string errore;
+  if (!o.pdf.empty() && !ScriviSchedaPdf(o.pdf, Scheda(c, OraLocale("%Y-%m-%d")), f.banchi, errore)) {
+    err << "korventa-cli: switches compose: " << errore << '\n';
+    return kExitFile;
+  }
   return kExitOk;
 }
 
@@ -338,6 +345,8 @@ int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& e
       componi.divisore = args[++i];
     } else if (comando == "compose" && valore && a == "--channel-b") {
       componi.canaleB = args[++i];
+    } else if (comando == "compose" && valore && a == "--pdf") {
+      componi.pdf = args[++i];
     } else if (comando == "set-default" && a == "--yes") {
       s.dialogs.AnswerYes();
     } else if (comando == "set-default" && valore && a == "--input") {

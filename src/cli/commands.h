@@ -85,7 +85,7 @@ int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& 
 int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
 bool SwitchesSenzaDispositivo(const Args& args);
-int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+void AddProductionCommand(CommandTable& table);
 
 // A whole number from lo to hi (decimal or 0x-hexadecimal).
 bool ParseInt(const std::string& text, int lo, int hi, int& out);

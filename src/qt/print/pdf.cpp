@@ -28,6 +28,11 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 // Draws the document into memory, then replaces the file in one step.
 bool ScriviPdf(const std::string& path, const QString& titolo, const std::function<void(QPdfWriter&)>& disegna,
                std::string& errore) {
+  // Without one, the first font drawn would end the program.
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    errore = "cannot draw \"" + path + "\": no graphical application object";
+    return false;
+  }
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
