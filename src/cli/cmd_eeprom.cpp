@@ -62,7 +62,7 @@ int Verify(Session& s, const ImmagineMemoria& img, std::ostream& out, std::ostre
     return kExitComm;
   }
   for (const auto& d : *diff) out << d.indirizzo << '\t' << d.atteso << '\t' << d.trovato << '\n';
-  out << diff->size() << (s.state.Lingua == 0 ? " errori" : " errors") << '\n';
+  out << diff->size() << Testo(s.state, kTxtErrori) << '\n';
   return diff->empty() ? kExitOk : kExitComm;
 }
 
@@ -88,9 +88,7 @@ int Write(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
   const auto img = LoadImage(s, file, err);
   if (!img) return kExitFile;
   Context ctx = s.ctx();
-  const std::string question = s.state.Lingua == 0
-                                   ? "Scrivere i 256 byte di " + file + " nella memoria del dispositivo?"
-                                   : "Write the 256 bytes of " + file + " into the device's memory?";
+  const std::string question = Testo(s.state, kTxtScrivereImmagine, {file});
   if (s.dialogs.MsgBox(question, Buttons::OkCancel, Icon::Question, TitoloApplicazione(s.state)) != Answer::Ok) {
     err << "korventa-cli: eeprom write: nothing written (--yes writes)\n";
     return kExitRefused;

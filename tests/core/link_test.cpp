@@ -248,9 +248,11 @@ TEST_F(LinkFixture, WriteBytesRefusesABankThatWouldWrapToAnother) {
   // The refusal speaks the user's language.
   EXPECT_EQ(dialogs.boxes[0].text, "Scrittura rifiutata: il banco 256 è fuori da 0 - 255.");
   state.Lingua = 1;
+  state.OffLingua = 300;
   EXPECT_FALSE(link.WriteBytes(256, 1));
   EXPECT_EQ(dialogs.boxes.back().text, "Write refused: bank 256 is outside 0 to 255.");
   state.Lingua = 0;
+  state.OffLingua = 0;
   EXPECT_TRUE(link.WriteBytes(255, 1));
   EXPECT_EQ(transport.written[2], Bytes({0x24, 0x57, 0xFF, 0x10, 0x41, 0x0D}));
 }

@@ -152,6 +152,7 @@ TEST_F(BenchFixture, SilentInstrumentsFailByRoleAndPortWithoutAReading) {
   EXPECT_NE(strumenti.Errore().find("Usb1 = /dev/usbtmc0"), std::string::npos);
 
   state.Lingua = 1;
+  state.OffLingua = 300;
   sel.txt_comCal = "Com7";  // nothing there
   EXPECT_FALSE(strumenti.ImpostaCal(0));
   EXPECT_NE(strumenti.Errore().find("The calibrator (Cal, Com7)"), std::string::npos);

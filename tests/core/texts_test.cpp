@@ -1,6 +1,8 @@
+#include "app/texts.h"
+
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include <algorithm>
 
 using namespace korventa;
 
@@ -67,4 +69,32 @@ TEST(Texts, ModelNamesPerBrandWithFallbackToTheCode) {
   EXPECT_EQ(NomeModello(s, 19), "PLV3100");
   EXPECT_EQ(NomeModello(s, 20), "");
   EXPECT_EQ(NomeModello(s, -1), "");
+}
+
+TEST(Texts, MessagesHaveBothLanguagesAndTheSameBlanks) {
+  // The message ids run without a gap from 2000: an id declared without its
+  // texts would show an empty box.
+  auto blanks = [](const std::string& t) {
+    std::string b;
+    for (std::size_t i = 0; i + 1 < t.size(); ++i)
+      if (t[i] == '%' && t[i + 1] >= '1' && t[i + 1] <= '9') b += t[i + 1];
+    std::sort(b.begin(), b.end());
+    return b;
+  };
+  int id = 2000;
+  for (; HasResString(id); ++id) {
+    EXPECT_FALSE(LoadResString(id).empty()) << id;
+    EXPECT_FALSE(LoadResString(id + kOffsetInglese).empty()) << id;
+    EXPECT_EQ(blanks(LoadResString(id)), blanks(LoadResString(id + kOffsetInglese))) << id;
+  }
+  EXPECT_GT(id, kTxtScrittiDi);
+  for (int after = id; after < 2000 + kOffsetInglese; ++after) EXPECT_FALSE(HasResString(after)) << after;
+}
+
+TEST(Texts, BlanksAreFilledOnceInTheLanguageAsked) {
+  ProgramState s;
+  EXPECT_EQ(Testo(s, kTxtScritturaRifiutata, {"%1"}), "Scrittura rifiutata: il banco %1 è fuori da 0 - 255.");
+  EXPECT_EQ(TestoInLingua(1, kTxtNonSalvabile, {"\"a\"", "%2"}), "cannot save \"a\": %2");
+  EXPECT_EQ(TestoInLingua(0, kTxtNonSalvabile, {"\"a\"", TestoInLingua(0, kTxtSolaLettura)}),
+            "impossibile salvare \"a\": il file è di sola lettura");
 }

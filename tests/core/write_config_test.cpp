@@ -280,7 +280,7 @@ TEST_F(WriteFixture, LimitWarnings) {
   Connected(2, "Tc K", "1300", "-200");
   f.txt_offset[1].Text = "-12.6";
   EXPECT_EQ(WriteEprom(ctx), WriteResult::Cancelled);
-  EXPECT_EQ(Asked(), Texts{"Channel B: Offset CJC (-12.5 ... 12.5) oltre i limiti"});
+  EXPECT_EQ(Asked(), Texts{"Canale B: Offset CJC (-12.5 ... 12.5) oltre i limiti"});
   EXPECT_TRUE(writes.empty());
 }
 

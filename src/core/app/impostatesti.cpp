@@ -37,9 +37,10 @@ void MainWindow(Context& c) {
   m.mnu_File_Open.Caption = Testo(s, 53);
   m.mnu_File_Save.Caption = Testo(s, 54);
   m.mnu_File_SaveAs.Caption = Testo(s, 55);
-  m.mnu_File_Undo.Caption = s.Lingua == 0 ? "Annulla l'ultima scrittura" : "Undo last write";
+  m.mnu_File_Undo.Caption = Testo(s, kTxtAnnullaUltimaScrittura);
   m.mnu_Help_About.Caption = Testo(s, 51) + " " + titolo;
   m.mnu_Exit.Caption = Testo(s, 52);
+  m.mnu_verifica.Caption = Testo(s, kTxtVerificaTaratura);
   for (int i = 0; i < 3; ++i) m.cmd_modo[U(i)].ToolTipText = Testo(s, 35 + i);
   // The View and Action menus in the user's language, and the tool tips of the
   // picture buttons: Read and Write look alike at a glance, and writing by

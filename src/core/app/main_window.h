@@ -132,6 +132,7 @@ struct Communication {
   MenuItem mnu_Collaudo_EEprom{{}, "EEprom"};
   MenuItem mnu_Collaudo_Taratura{{}, "Taratura"};
   MenuItem mnu_test{{}, "Test"};
+  MenuItem mnu_verifica{{}, "Verifica taratura"};
   MenuItem mnu_Help{{}, "&?"};
   MenuItem mnu_Help_About{{}, "A&bout KORVENTA"};
   MenuItem mnu_Exit{{}, "Exit"};

@@ -197,7 +197,7 @@ bool SalvaReport(Context& c, const FrmVerifica& f) {
   if (!nome || nome->empty()) return false;
   std::string errore;
   const auto* p = reinterpret_cast<const std::uint8_t*>(f.report_ver.Text.data());
-  if (WriteFileAtomically(*nome, {p, f.report_ver.Text.size()}, errore)) return true;
+  if (WriteFileAtomically(*nome, {p, f.report_ver.Text.size()}, errore, c.s.Lingua)) return true;
   c.dialogs.MsgBox(errore, Buttons::Ok, Icon::Error, f.Caption);
   return false;
 }

@@ -24,16 +24,10 @@ constexpr int kTxtValoriIngresso = 63;
 constexpr int kTxtValoriUscita = 64;
 constexpr int kTxtOltreLimiti = 65;
 constexpr int kTxtOffsetCjc = 66;
+constexpr int kTxtCanale = 72;
 constexpr int kTxtControllareDati = 71;
-
-// A write cut short. Opening the port again reads the device into the
-// window, so the configuration to complete must be saved first.
-constexpr const char* kTestoScritturaInterrotta =
-    "Scrittura interrotta: il dispositivo può contenere una configurazione parziale. Scrivere di nuovo per "
-    "completarla (l'apertura della porta rilegge il dispositivo: salvare prima la configurazione su file).";
-constexpr const char* kTextWriteInterrupted =
-    "Writing interrupted: the device may hold a partial configuration. Write again to complete it (opening the "
-    "port reads the device: save the configuration to a file first).";
+constexpr int kTxtLivelloTrigger = 81;
+constexpr int kTxtIntegrazione = 82;
 
 // Frequency ranges of the PLV7300 trips: the catalogue's "Freq" entry is not
 // used for them. The minimum difference H - L is SpanMin / 100 = 1 Hz.
@@ -89,9 +83,8 @@ class Writer {
  private:
   int Variante() const { return s_.CodVariante; }
   bool Famiglia12() const { return s_.CodProdotto == 12; }
-  bool Italiano() const { return s_.Lingua == 0; }
   std::string Titolo() const { return TitoloApplicazione(s_); }
-  static std::string PrefissoCanale(int ch) { return std::string("Channel ") + (ch == 0 ? "A: " : "B: "); }
+  std::string PrefissoCanale(int ch) const { return Testo(s_, kTxtCanale) + (ch == 0 ? " A: " : " B: "); }
 
   void Append(int address, long data) {
     s_.BufIndirizzi.push_back(static_cast<std::uint8_t>(address));
@@ -150,9 +143,8 @@ class Writer {
         return;
       std::string offerte;
       for (const auto& voce : voci) offerte += (offerte.empty() ? "\"" : ", \"") + voce + "\"";
-      errori += std::string(nome) + "(" + std::to_string(i) + "): \"" + c.Text + "\"" +
-                (Italiano() ? " non è tra le voci offerte: " : " is not one of the entries offered: ") + offerte +
-                "\n";
+      errori += std::string(nome) + "(" + std::to_string(i) + "): \"" + c.Text + "\"" + Testo(s_, kTxtNonTraLeVoci) +
+                offerte + "\n";
     };
     const bool daCanaleA = f_.chk_Doubler.Value || v == 0 || v == 7 || v == 8 || v == 9;
     // A model without a list of its own (the other PLV7100) takes any named
@@ -175,9 +167,8 @@ class Writer {
       std::size_t scelti = 0;
       for (std::size_t k = 0; k < n; ++k) scelti += bottoni[primo + k].Value ? 1 : 0;
       if (scelti == 1) return;
-      errori += std::string(nome) + "(" + std::to_string(primo) + ".." + std::to_string(primo + n - 1) + "): " +
-                (Italiano() ? "scegliere esattamente uno dei bottoni, scelti: " : "choose exactly one button, chosen: ") +
-                std::to_string(scelti) + "\n";
+      errori += std::string(nome) + "(" + std::to_string(primo) + ".." + std::to_string(primo + n - 1) +
+                "): " + Testo(s_, kTxtUnBottone) + std::to_string(scelti) + "\n";
     };
     // The groups writing takes for this model; channel B's wiring and
     // compensation are channel A's with the doubler and on 0, 8 and 9.
@@ -195,7 +186,7 @@ class Writer {
     for (std::size_t ch = 0; ch < 2; ++ch)
       if (Famiglia12() && v == 5 && s_.Canali[ch].Operatore >= kOperatori.size())
         errori += "cmd_Operatore(" + std::to_string(ch) + "): " + std::to_string(s_.Canali[ch].Operatore) +
-                  (Italiano() ? " non è un operatore\n" : " is not an operator\n");
+                  Testo(s_, kTxtNonOperatore);
     if (errori.empty()) return true;
     errori.pop_back();
     c_.dialogs.MsgBox(errori, Buttons::Ok, Icon::Error, Titolo());
@@ -239,11 +230,7 @@ class Writer {
   // a different value on the device. Nothing is written then: the user has
   // to correct it. The message gives the range the field can hold.
   bool Rifiuta(const std::string& soggetto, const std::string& valore, double lo, double hi) {
-    const std::string text =
-        soggetto + ": " + valore +
-        (Italiano() ? " non memorizzabile nel dispositivo (ammessi da " + PlainNumber(lo) + " a "
-                    : " cannot be stored in the device (it holds " + PlainNumber(lo) + " to ") +
-        PlainNumber(hi) + ")";
+    const std::string text = Testo(s_, kTxtNonMemorizzabile, {soggetto, valore, PlainNumber(lo), PlainNumber(hi)});
     c_.dialogs.MsgBox(text, Buttons::Ok, Icon::Error, Titolo());
     result_ = WriteResult::Refused;
     return false;
@@ -314,7 +301,7 @@ class Writer {
     } else {
       ingresso = CodiceVersoDispositivo(s_, code);
       // Bits 0-4 hold the code; a larger one would set the bits beside it.
-      const std::string soggetto = canale + (Italiano() ? "tipo di ingresso" : "input type");
+      const std::string soggetto = canale + Testo(s_, kTxtTipoIngresso);
       if (!Memorizzabile(ingresso, 0, 31, soggetto, std::to_string(ingresso), 1)) return false;
     }
     Append(ch, ingresso);
@@ -418,13 +405,13 @@ class Writer {
       const double livello = Val(f_.txt_Trig.Text);
       const long trig = static_cast<long>(std::floor((livello - kTrigBase) / kTrigPasso + 1e-6));
       if (trig < 0 || trig > 255) {
-        const std::string soggetto = Italiano() ? "Livello Trigger" : "Trig Level";
+        const std::string soggetto = Testo(s_, kTxtLivelloTrigger);
         return Rifiuta(soggetto, f_.txt_Trig.Text, kTrigBase, 255 * kTrigPasso + kTrigBase);
       }
       Append(64, trig);
       const double filtro = Val(f_.txt_filter.Text);
       const long wf = Round(filtro);
-      if (!Memorizzabile(wf, 0, 65535, Italiano() ? "Integrazione" : "Smooth", f_.txt_filter.Text, 1)) return false;
+      if (!Memorizzabile(wf, 0, 65535, Testo(s_, kTxtIntegrazione), f_.txt_filter.Text, 1)) return false;
       AppendWord(53, wf);
     }
 
@@ -491,8 +478,7 @@ class Writer {
       passo *= 2;
     }
     if (raw > 65535)
-      return Rifiuta(Italiano() ? "Tempo di risposta" : "Response delay", f_.txt_Delay.Text, kRitardoBase,
-                     65535 * passo + kRitardoBase);
+      return Rifiuta(Testo(s_, kTxtTempoRisposta), f_.txt_Delay.Text, kRitardoBase, 65535 * passo + kRitardoBase);
     s_.RitardoRaw = static_cast<std::uint16_t>(raw);
     AppendWord(28, raw);
     return true;
@@ -570,9 +556,7 @@ int DecimaliFrequenza(double massimo) {
 
 WriteResult WriteEprom(Context& c) { return Writer(c).Run(); }
 
-std::string TestoScritturaParziale(const ProgramState& s) {
-  return s.Lingua == 0 ? kTestoScritturaInterrotta : kTextWriteInterrupted;
-}
+std::string TestoScritturaParziale(const ProgramState& s) { return Testo(s, kTxtScritturaParziale); }
 
 Rilettura VerificaScrittura(Context& c) {
   ProgramState& s = c.s;
@@ -605,20 +589,16 @@ Rilettura VerificaScrittura(Context& c) {
     const int trovato = trovati[indirizzo];
     const int maschera = bitDelDispositivo && (indirizzo == 4 || indirizzo == 6) ? ~64 : ~0;
     if (((trovato ^ byte) & maschera & 0xFF) != 0)
-      v.Differenze.push_back((s.Lingua == 0 ? "indirizzo " : "address ") + std::to_string(indirizzo) +
-                             (s.Lingua == 0 ? ": scritto " : ": written ") + std::to_string(byte) +
-                             (s.Lingua == 0 ? ", riletto " : ", read ") + std::to_string(trovato));
+      v.Differenze.push_back(
+          Testo(s, kTxtRiletturaDiversa, {std::to_string(indirizzo), std::to_string(byte), std::to_string(trovato)}));
   }
   return v;
 }
 
 std::string TestoVerifica(const ProgramState& s, const Rilettura& v) {
-  const bool it = s.Lingua == 0;
-  if (!v.Letta) return it ? "non verificato: la rilettura non è riuscita" : "not verified: the read-back failed";
-  if (v.Differenze.empty())
-    return (it ? "verificato: " : "verified: ") + std::to_string(v.Indirizzi) + (it ? " indirizzi" : " addresses");
-  std::string t = std::to_string(v.Differenze.size()) + (it ? " di " : " of ") + std::to_string(v.Indirizzi) +
-                  (it ? " indirizzi riletti diversi:" : " addresses read back differently:");
+  if (!v.Letta) return Testo(s, kTxtNonVerificato);
+  if (v.Differenze.empty()) return Testo(s, kTxtVerificato, {std::to_string(v.Indirizzi)});
+  std::string t = Testo(s, kTxtVerificatoDiversi, {std::to_string(v.Differenze.size()), std::to_string(v.Indirizzi)});
   for (const auto& d : v.Differenze) t += "\n" + d;
   return t;
 }

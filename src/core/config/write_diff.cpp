@@ -65,8 +65,6 @@ std::map<std::string, Valore> Decodifica(const Context& c, const std::array<int,
   return Valori(f);
 }
 
-std::string T(const ProgramState& s, const char* it, const char* en) { return s.Lingua == 0 ? it : en; }
-
 }  // namespace
 
 std::vector<int> IndirizziRiepilogo(const ProgramState& s) {
@@ -114,11 +112,11 @@ Riepilogo ConfrontaScrittura(const Context& c, const std::array<int, 256>& vecch
 }
 
 std::string TestoRiepilogo(const ProgramState& s, const Riepilogo& r) {
-  if (r.bytes.empty()) return T(s, "Nessuna modifica.\n", "No changes.\n");
+  if (r.bytes.empty()) return Testo(s, kTxtNessunaModifica);
   std::string t;
-  if (!r.impostazioni.empty()) t += T(s, "Impostazioni:\n", "Settings:\n");
+  if (!r.impostazioni.empty()) t += Testo(s, kTxtRiepilogoImpostazioni);
   for (const auto& i : r.impostazioni) t += "  " + i.nome + ": " + i.vecchio + " -> " + i.nuovo + "\n";
-  t += T(s, "Indirizzi:\n", "Addresses:\n");
+  t += Testo(s, kTxtRiepilogoIndirizzi);
   for (const auto& b : r.bytes)
     t += "  " + std::to_string(b.indirizzo) + ": " + std::to_string(b.vecchio) + " -> " + std::to_string(b.nuovo) +
          "\n";
@@ -155,10 +153,7 @@ json::Value RiepilogoJson(const Riepilogo& r) {
 
 bool ConfermaRiepilogo(Context& c, const Riepilogo& r) {
   if (!r.oltreModifiche) return true;
-  const std::string testo =
-      T(c.s, "La scrittura cambierà più di quanto modificato sullo schermo:\n\n",
-        "Writing will change more than what was edited on screen:\n\n") +
-      TestoRiepilogo(c.s, r) + T(c.s, "\nScrivere?", "\nWrite?");
+  const std::string testo = Testo(c.s, kTxtScritturaCambiaDiPiu) + TestoRiepilogo(c.s, r) + Testo(c.s, kTxtScrivere);
   return c.dialogs.MsgBox(testo, Buttons::OkCancel, Icon::Warning, TitoloApplicazione(c.s)) == Answer::Ok;
 }
 

@@ -22,8 +22,6 @@ constexpr const char* kMascheraByte = "000";
 constexpr double kFloatMassimo = 3.4028e38;
 constexpr double kFloatMinimo = 5.8775e-39;  // 2^-127
 
-std::string T(int lingua, const char* it, const char* en) { return lingua == 0 ? it : en; }
-
 std::string Virgolette(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 // A whole number lo..hi written as a number and nothing else.
@@ -52,14 +50,11 @@ bool Indirizzo(Context& c, int n, int& banco, int& indirizzo) {
   const auto b = Intero(f.txt_banco.Text, 0, 255);
   const auto a = Intero(f.txt_start.Text, 0, kByteImmagine - n);
   if (!b) {
-    Errore(c, T(c.s.Lingua, "Banco ", "Bank ") + Virgolette(f.txt_banco.Text) +
-                  T(c.s.Lingua, ": serve un numero intero da 0 a 255.", ": a whole number from 0 to 255 is needed."));
+    Errore(c, Testo(c.s, kTxtBanco) + Virgolette(f.txt_banco.Text) + Testo(c.s, kTxtServeByte));
     return false;
   }
   if (!a) {
-    Errore(c, T(c.s.Lingua, "Registro ", "Register ") + Virgolette(f.txt_start.Text) +
-                  T(c.s.Lingua, ": serve un numero intero da 0 a ", ": a whole number from 0 to ") +
-                  std::to_string(kByteImmagine - n) + ".");
+    Errore(c, Testo(c.s, kTxtRegistroFuori, {Virgolette(f.txt_start.Text), std::to_string(kByteImmagine - n)}));
     return false;
   }
   banco = static_cast<int>(*b);
@@ -75,9 +70,7 @@ bool Scrivi(Context& c, int banco, TipoScrittura tipo) {
   if (!PrimaDiScrivere(c, banco, tipo)) return false;
   if (c.link.WriteBytes(banco, static_cast<int>(c.s.BufIndirizzi.size()))) return true;
   // Program mode refused: the link has said so. Cut short: say it here.
-  if (c.link.PairsSent() > 0)
-    Errore(c, T(c.s.Lingua, "Scrittura interrotta: il dispositivo può contenere una parte dei nuovi valori.",
-                "Writing interrupted: the device may hold part of the new values."));
+  if (c.link.PairsSent() > 0) Errore(c, Testo(c.s, kTxtImmagineInterrotta));
   return false;
 }
 
@@ -102,15 +95,15 @@ std::optional<ImmagineMemoria> LeggiImmagine(std::string_view testo, int lingua,
   for (std::size_t i = 0; i < righe.size(); ++i) {
     const auto v = Intero(righe[i], 0, 255);
     if (!v) {
-      errore = T(lingua, "Riga ", "Line ") + std::to_string(i + 1) + ": " + Virgolette(righe[i]) +
-               T(lingua, " non è un numero intero da 0 a 255.", " is not a whole number from 0 to 255.");
+      errore = TestoInLingua(lingua, kTxtRiga) + std::to_string(i + 1) + ": " + Virgolette(righe[i]) +
+               TestoInLingua(lingua, kTxtNonByte);
       return std::nullopt;
     }
     if (i < out.size()) out[i] = static_cast<std::uint8_t>(*v);
   }
   if (righe.size() != out.size()) {
-    errore = T(lingua, "Il file contiene ", "The file holds ") + std::to_string(righe.size()) +
-             T(lingua, " valori invece di 256.", " values instead of 256.");
+    errore = TestoInLingua(lingua, kTxtFileContiene) + std::to_string(righe.size()) +
+             TestoInLingua(lingua, kTxtValoriInveceDi256);
     return std::nullopt;
   }
   return out;
@@ -118,9 +111,8 @@ std::optional<ImmagineMemoria> LeggiImmagine(std::string_view testo, int lingua,
 
 std::optional<ImmagineMemoria> ImmagineDaLista(const ListBox& list, int lingua, std::string& errore) {
   if (list.List.size() != kByteImmagine) {
-    errore = T(lingua, "La lista contiene ", "The list holds ") + std::to_string(list.List.size()) +
-             T(lingua, " righe invece di 256: leggere o caricare prima la memoria.",
-               " lines instead of 256: read or load the memory first.");
+    errore = TestoInLingua(lingua, kTxtListaContiene) + std::to_string(list.List.size()) +
+             TestoInLingua(lingua, kTxtRigheInveceDi256);
     return std::nullopt;
   }
   ImmagineMemoria out{};
@@ -130,8 +122,8 @@ std::optional<ImmagineMemoria> ImmagineDaLista(const ListBox& list, int lingua, 
     const std::string_view valore = tab == std::string::npos ? std::string_view(riga) : std::string_view(riga).substr(tab + 1);
     const auto v = Intero(valore, 0, 255);
     if (!v) {
-      errore = T(lingua, "Indirizzo ", "Address ") + std::to_string(i) + ": " + Virgolette(valore) +
-               T(lingua, " non è un numero intero da 0 a 255.", " is not a whole number from 0 to 255.");
+      errore = TestoInLingua(lingua, kTxtIndirizzo) + std::to_string(i) + ": " + Virgolette(valore) +
+               TestoInLingua(lingua, kTxtNonByte);
       return std::nullopt;
     }
     out[i] = static_cast<std::uint8_t>(*v);
@@ -159,8 +151,7 @@ std::optional<std::vector<std::uint8_t>> BytesRegistro(const FrmEeprom& f, int l
     for (int i = 0; i < n; ++i) {
       const auto v = Intero(grezzi[i]->Text, 0, 255);
       if (!v) {
-        errore = T(lingua, "Byte ", "Byte ") + Virgolette(grezzi[i]->Text) +
-                 T(lingua, ": serve un numero intero da 0 a 255.", ": a whole number from 0 to 255 is needed.");
+        errore = TestoInLingua(lingua, kTxtByte) + Virgolette(grezzi[i]->Text) + TestoInLingua(lingua, kTxtServeByte);
         return std::nullopt;
       }
       out.push_back(static_cast<std::uint8_t>(*v));
@@ -171,8 +162,7 @@ std::optional<std::vector<std::uint8_t>> BytesRegistro(const FrmEeprom& f, int l
   if (formato == kFormatoFloat) {
     const auto x = NumeroRigoroso(testo);
     if (!x || (*x != 0 && (std::fabs(*x) < kFloatMinimo || std::fabs(*x) > kFloatMassimo))) {
-      errore = Virgolette(testo) + T(lingua, ": serve un numero (0 o di grandezza da 5.9E-39 a 3.4E+38).",
-                                     ": a number is needed (0 or of a size from 5.9E-39 to 3.4E+38).");
+      errore = Virgolette(testo) + TestoInLingua(lingua, kTxtServeFloat);
       return std::nullopt;
     }
     const auto b = EncodeFloat(*x);  // SE, EF, F; F goes to the lowest address
@@ -181,8 +171,7 @@ std::optional<std::vector<std::uint8_t>> BytesRegistro(const FrmEeprom& f, int l
   if (formato == kFormatoInt) {
     const auto v = Intero(testo, -32768, 65535);
     if (!v) {
-      errore = Virgolette(testo) + T(lingua, ": serve un numero intero da -32768 a 65535.",
-                                     ": a whole number from -32768 to 65535 is needed.");
+      errore = Virgolette(testo) + TestoInLingua(lingua, kTxtServeParola);
       return std::nullopt;
     }
     const auto [hi, lo] = SplitWord(*v);
@@ -190,7 +179,7 @@ std::optional<std::vector<std::uint8_t>> BytesRegistro(const FrmEeprom& f, int l
   }
   const auto v = Intero(testo, 0, 255);
   if (!v) {
-    errore = Virgolette(testo) + T(lingua, ": serve un numero intero da 0 a 255.", ": a whole number from 0 to 255 is needed.");
+    errore = Virgolette(testo) + TestoInLingua(lingua, kTxtServeByte);
     return std::nullopt;
   }
   return std::vector<std::uint8_t>{static_cast<std::uint8_t>(*v)};
@@ -231,7 +220,7 @@ void Command2_Click(Context& c) {
   const auto nome = c.dialogs.OpenFileName(Richiesta(false));
   if (!nome || nome->empty()) return;
   std::string errore;
-  const auto dati = ReadWholeFile(*nome, kMaxFileImmagine, errore);
+  const auto dati = ReadWholeFile(*nome, kMaxFileImmagine, errore, c.s.Lingua);
   std::optional<ImmagineMemoria> img;
   if (dati)
     img = LeggiImmagine(std::string_view(reinterpret_cast<const char*>(dati->data()), dati->size()), c.s.Lingua, errore);
@@ -252,7 +241,8 @@ void Command6_Click(Context& c) {
   const auto nome = c.dialogs.SaveFileName(Richiesta(true));
   if (!nome || nome->empty()) return;
   const std::string testo = TestoImmagine(*img);
-  if (!WriteFileAtomically(*nome, std::span(reinterpret_cast<const std::uint8_t*>(testo.data()), testo.size()), errore))
+  if (!WriteFileAtomically(*nome, std::span(reinterpret_cast<const std::uint8_t*>(testo.data()), testo.size()), errore,
+                           c.s.Lingua))
     Errore(c, errore);
 }
 
@@ -281,7 +271,7 @@ void Command7_Click(Context& c) {
   for (const auto& d : *diversi) f.List2.AddItem(std::to_string(d.indirizzo) + "\t" + std::to_string(d.atteso));
   if (diversi->empty()) return;
   f.List2.Visible = true;
-  Errore(c, std::to_string(diversi->size()) + T(c.s.Lingua, " errori", " errors"));
+  Errore(c, std::to_string(diversi->size()) + Testo(c.s, kTxtErrori));
 }
 
 bool Command1_Click(Context& c) {

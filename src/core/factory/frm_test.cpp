@@ -7,6 +7,7 @@
 #include "app/context.h"
 #include "app/format.h"
 #include "app/numbers.h"
+#include "app/texts.h"
 #include "instruments/strumenti.h"
 #include "link/codecs.h"
 
@@ -17,8 +18,6 @@ namespace {
 constexpr double kPausaForzatura = 0.1;
 // The channel time-out while the bounce pattern (a long command) is loaded.
 constexpr int kTimeoutRimbalzoMs = 40000;
-
-bool Italiano(const ProgramState& s) { return s.Lingua == 0; }
 
 void Notifica(FrmTest& f) {
   if (f.Aggiornato) f.Aggiornato();
@@ -77,7 +76,7 @@ std::unique_ptr<InstrumentIo> Generatore(Context& c, Strumenti& strumenti) {
 bool Invia(Context& c, InstrumentIo& io, const std::string& comando) {
   std::string errore;
   if (io.WriteString(comando, errore)) return true;
-  return Messaggio(c, (Italiano(c.s) ? "Generatore di funzioni: " : "Function generator: ") + errore);
+  return Messaggio(c, Testo(c.s, kTxtGeneratore) + errore);
 }
 
 std::string Frequenza(double f) { return "FREQuency " + (f == 0 ? std::string("0.001") : PlainNumber(f)); }
@@ -87,10 +86,7 @@ EsitoTest Forza(Context& c, FrmTest& f, bool a, bool b) {
   if (f.InCorso || f.Forzatura) return EsitoTest::GiaInCorso;
   std::optional<int> va, vb;
   auto rifiuta = [&](const char* uscita, const std::string& testo) {
-    Messaggio(c, Italiano(c.s) ? std::string("Valore per l'uscita ") + uscita + " non valido: \"" + testo +
-                                     "\". Inserire un numero intero da -32768 a 32767."
-                               : std::string("Invalid value for output ") + uscita + ": \"" + testo +
-                                     "\". Enter a whole number from -32768 to 32767.");
+    Messaggio(c, Testo(c.s, kTxtValoreUscitaNonValido, {uscita, testo}));
     return EsitoTest::Rifiutato;
   };
   if (a && !(va = ValoreGrezzo(f.Text1[2].Text))) return rifiuta("A", f.Text1[2].Text);

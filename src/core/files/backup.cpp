@@ -29,8 +29,6 @@ constexpr std::size_t kMaxBackupBytes = 64u << 20;
 // transaction, a byte in between only one more exchange.
 constexpr int kVuotoMassimo = 8;
 
-std::string T(const ProgramState& s, const char* it, const char* en) { return s.Lingua == 0 ? it : en; }
-
 const char* NomeTipo(TipoScrittura t) {
   switch (t) {
     case TipoScrittura::Configurazione:
@@ -45,6 +43,19 @@ const char* NomeTipo(TipoScrittura t) {
       return "switches";
   }
   return "";
+}
+
+// The kind of a write in the user's language; the backup file keeps the
+// English name above.
+std::string TipoDaMostrare(const ProgramState& s, const std::string& nome) {
+  constexpr std::pair<const char*, int> kTipi[] = {{"configuration", kTxtTipoConfigurazione},
+                                                   {"image", kTxtTipoImmagine},
+                                                   {"register", kTxtTipoRegistro},
+                                                   {"restore", kTxtTipoRipristino},
+                                                   {"switches", kTxtTipoSwitch}};
+  for (const auto& [n, id] : kTipi)
+    if (nome == n) return Testo(s, id);
+  return nome;
 }
 
 bool Intero(const json::Value* v, int lo, int hi, int& out) {
@@ -84,10 +95,8 @@ bool LeggiMancanti(Context& c, int bank, const std::set<int>& servono, std::arra
 }
 
 void MessaggioFallito(Context& c, const std::string& perche) {
-  c.dialogs.MsgBox(T(c.s, "Copia di sicurezza non riuscita: ", "Backup failed: ") + perche +
-                       T(c.s, ".\nNulla è stato scritto nel dispositivo (l'opzione --no-backup disattiva le copie).",
-                         ".\nNothing was written to the device (the option --no-backup turns backups off)."),
-                   Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
+  c.dialogs.MsgBox(Testo(c.s, kTxtCopiaNonRiuscita) + perche + Testo(c.s, kTxtNullaScrittoNoBackup), Buttons::Ok,
+                   Icon::Error, TitoloApplicazione(c.s));
 }
 
 }  // namespace
@@ -151,9 +160,9 @@ std::string FileBackup(const std::string& cartella, const std::string& modello) 
   return cartella + "/" + modello + ".jsonl";
 }
 
-bool AggiungiBackup(const std::string& cartella, const VoceBackup& v, std::string& errore) {
+bool AggiungiBackup(const std::string& cartella, const VoceBackup& v, std::string& errore, int lingua) {
   if (cartella.empty()) {
-    errore = "no folder for backups (set HOME or use --backup-dir)";
+    errore = TestoInLingua(lingua, kTxtNessunaCartellaCopie);
     return false;
   }
   std::error_code ec;
@@ -245,8 +254,7 @@ bool Salvaguardia::PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
   // The memory editor writes without identifying the device first.
   if (opzioni_.attivo && (tipo == TipoScrittura::Immagine || tipo == TipoScrittura::Registro)) {
     if (c.link.ReadProduct()[0] != 0) {
-      MessaggioFallito(c, T(c.s, "il dispositivo non risponde all'identificazione",
-                            "the device did not answer the identification"));
+      MessaggioFallito(c, Testo(c.s, kTxtNonRispondeIdentificazione));
       return false;
     }
   }
@@ -258,7 +266,7 @@ bool Salvaguardia::PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
     for (int a : IndirizziRiepilogo(c.s)) servono.insert(a);
   if (!LeggiMancanti(c, bank, servono, vecchi)) {
     if (!opzioni_.attivo) return false;
-    MessaggioFallito(c, T(c.s, "i byte da cambiare non si leggono", "the bytes to be changed could not be read"));
+    MessaggioFallito(c, Testo(c.s, kTxtByteNonLeggibili));
     return false;
   }
   if (conRiepilogo && !riepilogo(c, vecchi)) return false;
@@ -270,7 +278,7 @@ bool Salvaguardia::PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
   if (v.modifiche.empty()) return true;
   v.modello = ModelloPerBackup(c);
   if (v.modello.empty()) {
-    MessaggioFallito(c, T(c.s, "il modello non si riconosce", "the model could not be recognised"));
+    MessaggioFallito(c, Testo(c.s, kTxtModelloNonRiconosciuto));
     return false;
   }
   v.ora = orologio_();
@@ -281,7 +289,7 @@ bool Salvaguardia::PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
   v.banco = bank;
   v.tipo = NomeTipo(tipo);
   std::string errore;
-  if (!AggiungiBackup(opzioni_.cartella, v, errore)) {
+  if (!AggiungiBackup(opzioni_.cartella, v, errore, c.s.Lingua)) {
     MessaggioFallito(c, errore);
     return false;
   }
@@ -291,13 +299,12 @@ bool Salvaguardia::PrimaDiScrivere(Context& c, int bank, TipoScrittura tipo) {
 EsitoRipristino Ripristina(Context& c, const VoceBackup& v) {
   EsitoRipristino e;
   if (c.link.ReadProduct()[0] != 0) {
-    e.errore = T(c.s, "il dispositivo non risponde all'identificazione", "the device did not answer the identification");
+    e.errore = Testo(c.s, kTxtNonRispondeIdentificazione);
     return e;
   }
   const std::string modello = ModelloPerBackup(c);
   if (c.s.CodProdotto != v.prodotto || c.s.CodVariante != v.variante || modello != v.modello) {
-    e.errore = T(c.s, "il dispositivo collegato è un ", "the device connected is a ") + modello +
-               T(c.s, ", la copia è di un ", ", the backup is of a ") + v.modello;
+    e.errore = Testo(c.s, kTxtCollegatoUn) + modello + Testo(c.s, kTxtCopiaDiUn) + v.modello;
     return e;
   }
   if (v.modifiche.empty()) {
@@ -311,13 +318,11 @@ EsitoRipristino Ripristina(Context& c, const VoceBackup& v) {
     c.s.BufDati.push_back(static_cast<std::uint8_t>(m.vecchio));
   }
   if (!PrimaDiScrivere(c, v.banco, TipoScrittura::Ripristino)) {
-    e.errore = T(c.s, "scrittura fermata prima dell'invio", "write stopped before sending");
+    e.errore = Testo(c.s, kTxtFermataPrimaInvio);
     return e;
   }
   if (!c.link.WriteBytes(v.banco, static_cast<int>(v.modifiche.size()))) {
-    e.errore = c.link.PairsSent() == 0 ? T(c.s, "errore di comunicazione, nulla scritto", "communication error, nothing written")
-                                       : T(c.s, "scrittura interrotta: il dispositivo può contenere una parte dei valori",
-                                           "writing interrupted: the device may hold part of the values");
+    e.errore = c.link.PairsSent() == 0 ? Testo(c.s, kTxtErroreNullaScritto) : Testo(c.s, kTxtRipristinoInterrotto);
     return e;
   }
   e.scritto = true;
@@ -328,7 +333,7 @@ EsitoRipristino Ripristina(Context& c, const VoceBackup& v) {
   }
   const auto letti = c.link.ReadBytes(v.banco, primo, ultimo - primo + 1);
   if (c.s.ErroreCom) {
-    e.errore = T(c.s, "scritto, ma la rilettura di verifica non è riuscita", "written, but the read-back check failed");
+    e.errore = Testo(c.s, kTxtRiletturaNonRiuscita);
     return e;
   }
   for (const auto& m : v.modifiche) {
@@ -348,8 +353,7 @@ std::string DescriviRipristino(const VoceBackup& v) {
 void mnu_File_Undo_Click(Context& c, const OpzioniBackup& opzioni) {
   const std::string titolo = TitoloApplicazione(c.s);
   if (!opzioni.attivo) {
-    c.dialogs.MsgBox(T(c.s, "Le copie di sicurezza sono disattivate (--no-backup).", "Backups are turned off (--no-backup)."),
-                     Buttons::Ok, Icon::Information, titolo);
+    c.dialogs.MsgBox(Testo(c.s, kTxtCopieDisattivate), Buttons::Ok, Icon::Information, titolo);
     return;
   }
   if (c.link.ReadProduct()[0] != 0) return;  // the link has said why
@@ -358,27 +362,24 @@ void mnu_File_Undo_Click(Context& c, const OpzioniBackup& opzioni) {
   for (auto& v : LeggiBackup(opzioni.cartella, modello))
     if (v.prodotto == c.s.CodProdotto && v.variante == c.s.CodVariante) voci.push_back(std::move(v));
   if (modello.empty() || voci.empty()) {
-    c.dialogs.MsgBox(T(c.s, "Nessuna copia di sicurezza per questo dispositivo in ", "No backup for this device in ") +
-                         opzioni.cartella + ".",
-                     Buttons::Ok, Icon::Information, titolo);
+    c.dialogs.MsgBox(Testo(c.s, kTxtNessunaCopia) + opzioni.cartella + ".", Buttons::Ok, Icon::Information, titolo);
     return;
   }
   const VoceBackup& v = voci.back();
-  const std::string domanda =
-      T(c.s, "Annullare l'ultima scrittura (", "Undo the last write (") + v.tipo + ", " + v.ora + ")?\n" +
-      T(c.s, "Banco ", "Bank ") + std::to_string(v.banco) + T(c.s, ", indirizzo: attuale -> ripristinato\n", ", address: now -> restored\n") +
-      DescriviRipristino(v);
+  const std::string domanda = Testo(c.s, kTxtAnnullareUltima) + TipoDaMostrare(c.s, v.tipo) + ", " + v.ora + ")?\n" +
+                              Testo(c.s, kTxtBanco) + std::to_string(v.banco) +
+                              Testo(c.s, kTxtIndirizzoAttualeRipristinato) + DescriviRipristino(v);
   if (c.dialogs.MsgBox(domanda, Buttons::OkCancel, Icon::Question, titolo) != Answer::Ok) return;
   const EsitoRipristino e = Ripristina(c, v);
   if (!e.errore.empty()) {
     c.dialogs.MsgBox(e.errore, Buttons::Ok, Icon::Error, titolo);
   } else if (!e.differenze.empty()) {
-    c.dialogs.MsgBox(std::to_string(e.differenze.size()) + T(c.s, " indirizzi riletti diversi", " addresses read back differently"),
-                     Buttons::Ok, Icon::Error, titolo);
+    c.dialogs.MsgBox(std::to_string(e.differenze.size()) + Testo(c.s, kTxtIndirizziRilettiDiversi), Buttons::Ok,
+                     Icon::Error, titolo);
   } else {
-    c.dialogs.MsgBox(T(c.s, "Scrittura annullata: ", "Write undone: ") + std::to_string(v.modifiche.size()) +
-                         T(c.s, " indirizzi ripristinati e verificati.", " addresses restored and verified."),
-                     Buttons::Ok, Icon::Information, titolo);
+    c.dialogs.MsgBox(
+        Testo(c.s, kTxtScritturaAnnullata) + std::to_string(v.modifiche.size()) + Testo(c.s, kTxtIndirizziRipristinati),
+        Buttons::Ok, Icon::Information, titolo);
   }
 }
 

@@ -45,7 +45,7 @@ std::string CartellaBackupPredefinita(const char* xdgDataHome, const char* home)
 std::string FileBackup(const std::string& cartella, const std::string& modello);
 // Appends the entry to its model's file, creating the folder. False with a
 // reason when it could not be stored completely.
-bool AggiungiBackup(const std::string& cartella, const VoceBackup& v, std::string& errore);
+bool AggiungiBackup(const std::string& cartella, const VoceBackup& v, std::string& errore, int lingua = 1);
 // The entries of a model, oldest first; a missing file is an empty list.
 // Lines that are not entries (a line cut short by a crash) are skipped.
 std::vector<VoceBackup> LeggiBackup(const std::string& cartella, const std::string& modello);

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "app/impostatesti.h"
 #include "app/numbers.h"
@@ -20,6 +22,31 @@ namespace korventa {
 namespace {
 
 constexpr int kTxtNonCompatibile = 61;
+constexpr int kTxtFileNonSalvato = 260;
+// The names of the record's fields in the messages below (ids from 2100 in
+// the text table; the English ones are the record's own labels).
+constexpr std::pair<std::string_view, int> kNomiCampo[] = {
+    {"input_type", 2100},
+    {"input_max", 2101},
+    {"input_min", 2102},
+    {"output_type", 2103},
+    {"output_max", 2104},
+    {"output_min", 2105},
+    {"cjc_offset", 2106},
+    {"over_range", 2107},
+    {"trip_high", 2108},
+    {"trip_low", 2109},
+    {"physical_input_max", 2110},
+    {"physical_input_min", 2111},
+    {"physical_output_max", 2112},
+    {"physical_output_min", 2113},
+    {"operator", 2114},
+};
+constexpr int kTxtCampoDelCanale = 2115;
+constexpr int kTxtCampo = 2116;
+constexpr int kTxtCampoNonNumero = 2117;
+constexpr int kTxtCodiceNonOfferto = 2118;
+constexpr int kTxtPercentualeNonOfferta = 2119;
 constexpr int kTxtVersioneDiversa = 75;
 
 FileDialogRequest RichiestaApri(const Windows& w) {
@@ -137,15 +164,21 @@ std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& r)
   auto offerto = [](const std::vector<std::string>& voci, const std::string& nome) {
     return std::find(voci.begin(), voci.end(), nome) != voci.end();
   };
+  auto campo = [&s](std::string_view key, std::string_view englishLabel, int canale, std::size_t offset) {
+    std::string nome(englishLabel);
+    for (const auto& [k, id] : kNomiCampo)
+      if (k == key) nome = Testo(s, id);
+    const std::string dove = std::to_string(offset);
+    return canale < 0 ? Testo(s, kTxtCampo, {nome, dove})
+                      : Testo(s, kTxtCampoDelCanale, {nome, canale == 0 ? "A" : "B", dove});
+  };
   std::vector<CampoDst> out;
   ForEachDstField(r, [&](std::size_t offset, const DstFieldName& name, const auto& value) {
-    std::string label(name.label);
-    if (name.perChannel) label += name.index == 0 ? ", ch A" : ", ch B";
-    label += " (offset " + std::to_string(offset) + ")";
+    const std::string label = campo(name.key, name.label, name.perChannel ? name.index : -1, offset);
     using T = std::decay_t<decltype(value)>;
     if constexpr (std::is_same_v<T, double>) {
       if (!std::isfinite(value) && name.key != "reserved" && name.key != "version")
-        out.push_back({offset, label + ": " + PlainNumber(value) + ", not a number", true});
+        out.push_back({offset, Testo(s, kTxtCampoNonNumero, {label, PlainNumber(value)}), true});
     } else {
       const int code = value;
       bool ok = true;
@@ -157,15 +190,15 @@ std::vector<CampoDst> CampiNonAmmessi(const ProgramState& s, const DstRecord& r)
         ok = offerto(liste.Uscite, NomeUscita(s, code));
       else if (name.key == "operator" && s.CodProdotto == 12 && v == 5)
         ok = static_cast<std::size_t>(code) < kOperatori.size();
-      if (!ok) out.push_back({offset, label + ": code " + std::to_string(code) + ", not offered by this model"});
+      if (!ok) out.push_back({offset, Testo(s, kTxtCodiceNonOfferto, {label, std::to_string(code)})});
     }
   });
   for (std::size_t ch = 0; ch < 2; ++ch)
     if (std::isfinite(r.OverRange[ch]) && !NomeTolleranza(s, r.OverRange[ch]))
-      out.push_back({136 + 8 * ch,
-                     std::string("over-range tolerance percent, ch ") + (ch == 0 ? "A" : "B") + " (offset " +
-                         std::to_string(136 + 8 * ch) + "): " + PlainNumber(r.OverRange[ch]) +
-                         " %, not offered by this model"});
+      out.push_back(
+          {136 + 8 * ch, Testo(s, kTxtPercentualeNonOfferta,
+                               {campo("over_range", "over-range tolerance percent", static_cast<int>(ch), 136 + 8 * ch),
+                                PlainNumber(r.OverRange[ch])})});
   return out;
 }
 
@@ -219,10 +252,9 @@ OpenResult OpenConfigFile(Context& c) {
   RicordaCartella(c, *nome);
 
   std::string errore;
-  const auto record = LoadDstFile(*nome, errore);
+  const auto record = LoadDstFile(*nome, errore, c.s.Lingua);
   if (!record) {
-    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non aperto: " : "File not opened: ") + errore, Buttons::Ok,
-                     Icon::Error, TitoloApplicazione(c.s));
+    c.dialogs.MsgBox(Testo(c.s, kTxtFileNonAperto) + errore, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return OpenResult::Unreadable;
   }
   c.w.RecordDst = *record;
@@ -238,15 +270,12 @@ OpenResult OpenConfigFile(Context& c) {
   std::string numeri, codici;
   for (const auto& campo : CampiNonAmmessi(c.s, *record)) (campo.numero ? numeri : codici) += "\n" + campo.text;
   if (!numeri.empty()) {
-    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non aperto: " : "File not opened: ") + *nome + numeri, Buttons::Ok,
-                     Icon::Error, TitoloApplicazione(c.s));
+    c.dialogs.MsgBox(Testo(c.s, kTxtFileNonAperto) + *nome + numeri, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return OpenResult::Unreadable;
   }
   if (!codici.empty())
-    c.dialogs.MsgBox(*nome + (c.s.Lingua == 0 ? ": valori che il modello collegato non offre:"
-                                              : ": values the connected model does not offer:") +
-                         codici,
-                     Buttons::Ok, Icon::Warning, TitoloApplicazione(c.s));
+    c.dialogs.MsgBox(*nome + Testo(c.s, kTxtValoriNonOfferti) + codici, Buttons::Ok, Icon::Warning,
+                     TitoloApplicazione(c.s));
 
   // Only now does the file become the one File > Save writes to: a file
   // the user declined to load must not be overwritten by the configuration
@@ -280,9 +309,8 @@ bool SaveConfigFile(Context& c, bool asNew) {
 
   RecordDaFinestra(c, c.w.RecordDst);
   std::string errore;
-  if (!SaveDstFile(c.w.NomeFile, c.w.RecordDst, errore)) {
-    c.dialogs.MsgBox((c.s.Lingua == 0 ? "File non salvato: " : "File not saved: ") + errore, Buttons::Ok,
-                     Icon::Error, TitoloApplicazione(c.s));
+  if (!SaveDstFile(c.w.NomeFile, c.w.RecordDst, errore, c.s.Lingua)) {
+    c.dialogs.MsgBox(Testo(c.s, kTxtFileNonSalvato) + ": " + errore, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return false;
   }
   Intestazione(c);

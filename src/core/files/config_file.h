@@ -38,7 +38,9 @@ bool SaveConfigFile(Context& c, bool asNew);
 // number at all (NaN, infinity), which no box can show.
 struct CampoDst {
   std::size_t offset;
-  std::string text;    // "input type code, ch A (offset 12): code 28, not offered by this model"
+  // In the user's language: "input type code, ch A (offset 12): code 28, not
+  // offered by this model".
+  std::string text;
   bool numero = false; // a non-finite number rather than a code
 };
 // Checked against the model of s (CodProdotto, CodVariante, VerSw); only the

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/numbers.h"
+#include "app/texts.h"
 #include "files/safe_file.h"
 
 namespace korventa {
@@ -79,15 +80,15 @@ std::optional<DstRecord> DecodeDst(std::span<const std::uint8_t> bytes) {
   return record;
 }
 
-std::optional<DstRecord> LoadDstFile(const std::string& path, std::string& error) {
-  const auto bytes = ReadFixedSizeFile(path, kDstSize, "a configuration file", error);
+std::optional<DstRecord> LoadDstFile(const std::string& path, std::string& error, int lingua) {
+  const auto bytes = ReadFixedSizeFile(path, kDstSize, TestoInLingua(lingua, kTxtUnFileConfigurazione), error, lingua);
   if (!bytes) return std::nullopt;
   return DecodeDst(*bytes);
 }
 
-bool SaveDstFile(const std::string& path, const DstRecord& record, std::string& error) {
+bool SaveDstFile(const std::string& path, const DstRecord& record, std::string& error, int lingua) {
   const auto bytes = EncodeDst(record);
-  return WriteFileAtomically(path, bytes, error);
+  return WriteFileAtomically(path, bytes, error, lingua);
 }
 
 }  // namespace korventa

@@ -202,10 +202,11 @@ void ForEachDstField(Record& r, Fn&& fn) {
 }
 
 // Reads a ".DST" file; nullopt with a reason in error when the file cannot
-// be read or is not exactly one 292-byte record.
-std::optional<DstRecord> LoadDstFile(const std::string& path, std::string& error);
+// be read or is not exactly one 292-byte record (in `lingua`, 0 Italian, 1
+// English).
+std::optional<DstRecord> LoadDstFile(const std::string& path, std::string& error, int lingua = 1);
 // Writes the record as the file's only 292 bytes, atomically: on failure
 // the previous file stays as it was and error says why.
-bool SaveDstFile(const std::string& path, const DstRecord& record, std::string& error);
+bool SaveDstFile(const std::string& path, const DstRecord& record, std::string& error, int lingua = 1);
 
 }  // namespace korventa

@@ -12,6 +12,8 @@
 #include <random>
 #include <system_error>
 
+#include "app/texts.h"
+
 namespace korventa {
 
 namespace {
@@ -87,10 +89,11 @@ int CreateTemporary(const std::string& target, std::string& tempPath) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
-                         std::string& error) {
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data, std::string& error, int lingua) {
+  auto perche = [&](int id, std::initializer_list<std::string> args = {}) { return TestoInLingua(lingua, id, args); };
+  auto nonSalvato = [&](const std::string& motivo) { return perche(kTxtNonSalvabile, {Quoted(path), motivo}); };
   if (path.empty()) {
-    error = "no file name given";
+    error = perche(kTxtNessunNomeFile);
     return false;
   }
 
@@ -109,21 +112,21 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   mode_t mode = 0;
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) {
-      error = "cannot save " + Quoted(path) + ": it is a folder";
+      error = nonSalvato(perche(kTxtECartella));
       return false;
     }
     if (!S_ISREG(st.st_mode)) {
-      error = "cannot save " + Quoted(path) + ": it is not a regular file";
+      error = nonSalvato(perche(kTxtNonFileRegolare));
       return false;
     }
     // A file the user made read-only is not replaced behind their back
     // (rename would do it, and root would pass any access check).
     if ((st.st_mode & 0222) == 0) {
-      error = "cannot save " + Quoted(path) + ": the file is read-only";
+      error = nonSalvato(perche(kTxtSolaLettura));
       return false;
     }
     if (::access(target.c_str(), W_OK) != 0) {
-      error = "cannot save " + Quoted(path) + ": " + Reason(errno);
+      error = nonSalvato(Reason(errno));
       return false;
     }
     keepMode = true;
@@ -134,15 +137,14 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   std::string tempPath;
   Fd fd(CreateTemporary(target, tempPath));
   if (fd.get() < 0) {
-    error = "cannot save " + Quoted(path) + ": cannot create a file in the folder " +
-            Quoted(FolderOf(target)) + ": " + Reason(errno);
+    error = nonSalvato(perche(kTxtCartellaNonScrivibile, {Quoted(FolderOf(target)), Reason(errno)}));
     return false;
   }
 
-  auto fail = [&](const std::string& what) {
+  auto fail = [&](int what) {
     const int err = errno;
     ::unlink(tempPath.c_str());
-    error = "cannot save " + Quoted(path) + ": " + what + ": " + Reason(err);
+    error = nonSalvato(perche(what) + ": " + Reason(err));
     return false;
   };
 
@@ -153,11 +155,11 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
   struct stat created {};
   if (keepMode && ::fstat(fd.get(), &created) == 0 && (created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
       ::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
-    return fail("the file's owner cannot be kept");
-  if (!WriteAll(fd.get(), data)) return fail("writing failed");
-  if (::fsync(fd.get()) != 0) return fail("flushing to the disk failed");
-  if (fd.Close() != 0) return fail("closing the file failed");
-  if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail("replacing the file failed");
+    return fail(kTxtProprietarioFile);
+  if (!WriteAll(fd.get(), data)) return fail(kTxtScritturaFileFallita);
+  if (::fsync(fd.get()) != 0) return fail(kTxtSalvataggioDisco);
+  if (fd.Close() != 0) return fail(kTxtChiusuraFile);
+  if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(kTxtSostituzioneFile);
 
   // Make the rename itself durable. The new contents are already in place,
   // so a folder that cannot be flushed is not reported as a failed save.
@@ -167,25 +169,28 @@ bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> 
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, std::size_t maxBytes,
-                                                       std::string& error) {
+                                                       std::string& error, int lingua) {
+  auto nonLetto = [&](const std::string& motivo) {
+    return TestoInLingua(lingua, kTxtNonLeggibile, {Quoted(path), motivo});
+  };
   // O_NONBLOCK: opening a FIFO with no writer must not hang the program; it
   // is refused below like any other special file.
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.get() < 0) {
-    error = "cannot open " + Quoted(path) + ": " + Reason(errno);
+    error = TestoInLingua(lingua, kTxtNonApribile, {Quoted(path), Reason(errno)});
     return std::nullopt;
   }
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) {
-    error = "cannot read " + Quoted(path) + ": " + Reason(errno);
+    error = nonLetto(Reason(errno));
     return std::nullopt;
   }
   if (S_ISDIR(st.st_mode)) {
-    error = "cannot read " + Quoted(path) + ": it is a folder";
+    error = nonLetto(TestoInLingua(lingua, kTxtECartella));
     return std::nullopt;
   }
   if (!S_ISREG(st.st_mode)) {
-    error = "cannot read " + Quoted(path) + ": it is not a regular file";
+    error = nonLetto(TestoInLingua(lingua, kTxtNonFileRegolare));
     return std::nullopt;
   }
 
@@ -203,14 +208,14 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
     const ssize_t n = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
-      error = "cannot read " + Quoted(path) + ": " + Reason(errno);
+      error = nonLetto(Reason(errno));
       return std::nullopt;
     }
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
   }
   if (used > maxBytes) {
-    error = "cannot read " + Quoted(path) + ": the file holds more than " + std::to_string(maxBytes) + " bytes";
+    error = nonLetto(TestoInLingua(lingua, kTxtFileOltre, {std::to_string(maxBytes)}));
     return std::nullopt;
   }
   bytes.resize(used);
@@ -218,13 +223,15 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path, 
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFixedSizeFile(const std::string& path, std::size_t size,
-                                                           const std::string& what, std::string& error) {
+                                                           const std::string& what, std::string& error, int lingua) {
   // One byte of slack tells a longer file from one of the right size.
-  auto bytes = ReadWholeFile(path, size + 1, error);
+  auto bytes = ReadWholeFile(path, size + 1, error, lingua);
   if (bytes && bytes->size() != size) {
-    error = "cannot read " + Quoted(path) + ": the file holds " +
-            (bytes->size() > size ? "more than " + std::to_string(size) : std::to_string(bytes->size())) +
-            " bytes; " + what + " holds " + std::to_string(size);
+    const std::string n = std::to_string(size);
+    error = TestoInLingua(
+        lingua, kTxtNonLeggibile,
+        {Quoted(path), TestoInLingua(lingua, bytes->size() > size ? kTxtFileOltreInvece : kTxtFileInvece,
+                                     {bytes->size() > size ? n : std::to_string(bytes->size()), what, n})});
     return std::nullopt;
   }
   return bytes;

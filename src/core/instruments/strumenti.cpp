@@ -17,10 +17,6 @@ using std::chrono::duration_cast;
 
 Clock::duration Secondi(double s) { return duration_cast<Clock::duration>(std::chrono::duration<double>(s)); }
 
-bool Italiano(const ProgramState& s) { return s.Lingua == 0; }
-
-std::string Testo2(const ProgramState& s, const char* it, const char* en) { return Italiano(s) ? it : en; }
-
 }  // namespace
 
 std::array<std::uint8_t, 7> PacchettoCal(int indirizzo, int comando, const std::array<std::uint8_t, 4>& d) {
@@ -71,14 +67,19 @@ Strumenti::~Strumenti() {
 
 std::string Strumenti::Nome(Ruolo ruolo) const {
   switch (ruolo) {
-    case Ruolo::Alim: return Testo2(s_, "L'alimentatore", "The power supply");
-    case Ruolo::Switch: return Testo2(s_, "L'unità switch", "The relay switch unit");
-    case Ruolo::Mult: return Testo2(s_, "Il multimetro", "The multimeter");
-    case Ruolo::Mult1: return Testo2(s_, "Il secondo multimetro", "The second multimeter");
-    case Ruolo::Cal: return Testo2(s_, "Il calibratore", "The calibrator");
+    case Ruolo::Alim:
+      return Testo(s_, kTxtAlimentatore);
+    case Ruolo::Switch:
+      return Testo(s_, kTxtUnitaSwitch);
+    case Ruolo::Mult:
+      return Testo(s_, kTxtMultimetro);
+    case Ruolo::Mult1:
+      return Testo(s_, kTxtSecondoMultimetro);
+    case Ruolo::Cal:
+      return Testo(s_, kTxtCalibratore);
     case Ruolo::Disp: break;
   }
-  return Testo2(s_, "Il dispositivo", "The device");
+  return Testo(s_, kTxtIlDispositivo);
 }
 
 // "(Cal, Com6)", "(Cal, /dev/ttyUSB2)", or with the USB resource
@@ -98,11 +99,7 @@ bool Strumenti::Fallisci(std::string testo) {
   return false;
 }
 
-bool Strumenti::Muto(Ruolo ruolo) {
-  return Fallisci(Nome(ruolo) + " " + Dove(ruolo) +
-                  Testo2(s_, " non risponde. Controllare che sia acceso e collegato.",
-                         " does not answer. Check that it is switched on and connected."));
-}
+bool Strumenti::Muto(Ruolo ruolo) { return Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtStrumentoMuto)); }
 
 bool Strumenti::Avviso(const std::string& testo) {
   dialogs_.MsgBox(testo, Buttons::Ok, Icon::None, TitoloApplicazione(s_));
@@ -111,7 +108,7 @@ bool Strumenti::Avviso(const std::string& testo) {
 
 std::optional<std::string> Strumenti::Chiedi(const std::string& prompt) {
   auto testo = dialogs_.InputBox(prompt, TitoloApplicazione(s_), "");
-  if (!testo) Fallisci(Testo2(s_, "Lettura annullata: ", "Reading cancelled: ") + prompt);
+  if (!testo) Fallisci(Testo(s_, kTxtLetturaAnnullata) + prompt);
   return testo;
 }
 
@@ -119,8 +116,7 @@ std::optional<double> Strumenti::ChiediNumero(const std::string& prompt) {
   auto testo = Chiedi(prompt);
   if (!testo) return std::nullopt;
   auto v = NumeroDaTesto(*testo);
-  if (!v)
-    Fallisci(prompt + ": \"" + *testo + "\"" + Testo2(s_, " non è un numero.", " is not a number."));
+  if (!v) Fallisci(prompt + ": \"" + *testo + "\"" + Testo(s_, kTxtNonUnNumero));
   return v;
 }
 
@@ -140,14 +136,13 @@ Transport* Strumenti::Porta(Ruolo ruolo) {
   if (!porta) porta = porte_.MakePort(nome, LineaDi(ruolo));
   if (!porta) {
     aperte_.erase(ruolo);
-    Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo2(s_, ": porta non disponibile.", ": no such port."));
+    Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtPortaNonDisponibile));
     return nullptr;
   }
   if (!porta->IsOpen()) {
     std::string motivo;
     if (!porta->Open(motivo)) {
-      Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo2(s_, ": la porta non si apre. ", ": cannot open the port. ") +
-               motivo);
+      Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtPortaNonSiApre) + motivo);
       return nullptr;
     }
     porta->Discard();
@@ -201,8 +196,7 @@ bool Strumenti::Scrivi(Ruolo ruolo, Transport& t, const std::string& testo) {
   // An unplugged adapter stays useless until reopened: the next operation
   // opens the port again.
   t.Close();
-  return Fallisci(Nome(ruolo) + " " + Dove(ruolo) +
-                  Testo2(s_, ": la porta non accetta i dati.", ": the port refused the data."));
+  return Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtPortaRifiutaDati));
 }
 
 template <typename Done>
@@ -212,8 +206,7 @@ bool Strumenti::Attendi(Ruolo ruolo, Transport& t, std::string& buf, Clock::time
     arrivati.clear();
     if (t.ReadAll(arrivati) != IoStatus::Ok) {
       t.Close();
-      return Fallisci(Nome(ruolo) + " " + Dove(ruolo) +
-                      Testo2(s_, ": la porta non è più disponibile.", ": the port went away."));
+      return Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtPortaSparita));
     }
     buf.append(arrivati.begin(), arrivati.end());
     if (done(buf)) return true;
@@ -319,7 +312,7 @@ bool Strumenti::ImpostaMult(int indice, const std::string& modo, const std::stri
     case Connessione::Nessuna:
       break;
   }
-  return Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo2(s_, ": selettore non valido.", ": not a valid selector."));
+  return Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtSelettoreNonValido));
 }
 
 bool Strumenti::BeepMult() {
@@ -386,14 +379,13 @@ std::optional<double> Strumenti::LeggiMult(int indice) {
       break;
     }
     case Connessione::Nessuna:
-      Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo2(s_, ": selettore non valido.", ": not a valid selector."));
+      Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtSelettoreNonValido));
       return std::nullopt;
   }
   const std::string riga = risposta.substr(0, risposta.find_first_of("\r\n"));
   const auto v = NumeroDaTesto(riga);
   if (!v) {
-    Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo2(s_, " ha risposto \"", " answered \"") + riga +
-             Testo2(s_, "\", che non è un numero.", "\", which is not a number."));
+    Fallisci(Nome(ruolo) + " " + Dove(ruolo) + Testo(s_, kTxtHaRisposto) + riga + Testo(s_, kTxtRispostaNonNumero));
     return std::nullopt;
   }
   return *v * 1000;
@@ -441,9 +433,8 @@ double Strumenti::LeggiCorrAlim() {
   if (!completa) return -1;
   const auto v = NumeroDaTesto(risposta.substr(1, 5));
   if (!v) {
-    Fallisci(Nome(Ruolo::Alim) + " " + Dove(Ruolo::Alim) + Testo2(s_, " ha risposto \"", " answered \"") +
-             risposta.substr(0, risposta.find_first_of("\r\n")) +
-             Testo2(s_, "\", senza una corrente.", "\", which holds no current."));
+    Fallisci(Nome(Ruolo::Alim) + " " + Dove(Ruolo::Alim) + Testo(s_, kTxtHaRisposto) +
+             risposta.substr(0, risposta.find_first_of("\r\n")) + Testo(s_, kTxtRispostaSenzaCorrente));
     return -1;
   }
   return *v * 1000;

@@ -159,11 +159,8 @@ std::array<std::uint8_t, 257> Link::ReadBytes(int bank, int start, int count) {
       start + count > p::kBankSize) {
     s_.ErroreCom = 1;
     result[0] = 1;
-    const std::string da = std::to_string(start), a = std::to_string(start + count - 1), b = std::to_string(bank);
-    dialogs_.MsgBox(s_.Lingua == 0 ? "Lettura rifiutata: gli indirizzi da " + da + " a " + a + " del banco " + b +
-                                         " sono fuori da 0 - 255."
-                                   : "Read refused: addresses " + da + " to " + a + " of bank " + b +
-                                         " are outside 0 to 255.",
+    dialogs_.MsgBox(Testo(s_, kTxtLetturaRifiutata,
+                          {std::to_string(start), std::to_string(start + count - 1), std::to_string(bank)}),
                     Buttons::Ok, Icon::Error, TitoloApplicazione(s_));
     return result;
   }
@@ -224,10 +221,8 @@ bool Link::WriteBytes(int bank, int count) {
   // goes out.
   if (bank < 0 || bank > 255) {
     s_.ErroreCom = 1;
-    const std::string b = std::to_string(bank);
-    dialogs_.MsgBox(s_.Lingua == 0 ? "Scrittura rifiutata: il banco " + b + " è fuori da 0 - 255."
-                                   : "Write refused: bank " + b + " is outside 0 to 255.",
-                    Buttons::Ok, Icon::Error, TitoloApplicazione(s_));
+    dialogs_.MsgBox(Testo(s_, kTxtScritturaRifiutata, {std::to_string(bank)}), Buttons::Ok, Icon::Error,
+                    TitoloApplicazione(s_));
     return false;
   }
   BusyScope busy(*this);

@@ -235,7 +235,7 @@ void cmd_Registra_Click(Context& c) {
   if (!nome || nome->empty()) return;
   auto registro = std::make_shared<RegistroCsv>();
   std::string errore;
-  if (!registro->Apri(*nome, errore)) {
+  if (!registro->Apri(*nome, errore, c.s.Lingua)) {
     c.dialogs.MsgBox(errore, Buttons::Ok, Icon::Error, TitoloApplicazione(c.s));
     return;
   }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/texts.h"
+
 namespace korventa {
 
 namespace {
@@ -59,11 +61,11 @@ std::vector<std::string> RigheCsv(const std::string& timbro, const Lettura& l, s
   return righe;
 }
 
-bool RegistroCsv::Apri(const std::string& percorso, std::string& errore) {
+bool RegistroCsv::Apri(const std::string& percorso, std::string& errore, int lingua) {
   Chiudi();
   file_.open(percorso, std::ios::out | std::ios::trunc | std::ios::binary);
   if (!file_) {
-    errore = "cannot write " + percorso;
+    errore = TestoInLingua(lingua, kTxtNonScrivibile, {percorso});
     file_.close();
     return false;
   }
@@ -72,7 +74,7 @@ bool RegistroCsv::Apri(const std::string& percorso, std::string& errore) {
   file_ << IntestazioneCsv() << '\n';
   file_.flush();
   if (!file_) {
-    errore = "cannot write " + percorso;
+    errore = TestoInLingua(lingua, kTxtNonScrivibile, {percorso});
     file_.close();
     return false;
   }

@@ -35,7 +35,8 @@ class RegistroCsv {
  public:
   // Creates (or empties) the file and writes the header. False with a
   // reason when the file cannot be written.
-  bool Apri(const std::string& percorso, std::string& errore);
+  // False with errore (in `lingua`, 0 Italian, 1 English) when the file cannot be written.
+  bool Apri(const std::string& percorso, std::string& errore, int lingua = 1);
   bool Aperto() const { return file_.is_open(); }
   const std::string& Percorso() const { return percorso_; }
   // False once a write failed; the file is then closed.

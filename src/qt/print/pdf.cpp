@@ -27,7 +27,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Draws the document into memory, then replaces the file in one step.
 bool ScriviPdf(const std::string& path, const QString& titolo, const std::function<void(QPdfWriter&)>& disegna,
-               std::string& errore) {
+               std::string& errore, int lingua) {
   // Without one, the first font drawn would end the program.
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
     errore = "cannot draw \"" + path + "\": no graphical application object";
@@ -47,7 +47,8 @@ bool ScriviPdf(const std::string& path, const QString& titolo, const std::functi
     return false;
   }
   return WriteFileAtomically(
-      path, {reinterpret_cast<const std::uint8_t*>(dati.constData()), static_cast<std::size_t>(dati.size())}, errore);
+      path, {reinterpret_cast<const std::uint8_t*>(dati.constData()), static_cast<std::size_t>(dati.size())}, errore,
+      lingua);
 }
 
 }  // namespace
@@ -100,7 +101,7 @@ void DisegnaBancoDip(QPainter& p, const QRectF& r, const BancoDip& b) {
 }
 
 bool ScriviSchedaSwitch(const std::string& path, const SchedaSwitch& k, const std::array<BancoDip, 3>& banchi,
-                        std::string& errore) {
+                        std::string& errore, int lingua) {
   return ScriviPdf(
       path, Q(k.Titolo),
       [&](QPdfWriter& pdf) {
@@ -135,10 +136,10 @@ bool ScriviSchedaSwitch(const std::string& path, const SchedaSwitch& k, const st
           y += 460;
         }
       },
-      errore);
+      errore, lingua);
 }
 
-bool ScriviCertificato(const std::string& path, const Certificato& c, std::string& errore) {
+bool ScriviCertificato(const std::string& path, const Certificato& c, std::string& errore, int lingua) {
   return ScriviPdf(
       path, "Calibration certificate " + Q(c.modello),
       [&](QPdfWriter& pdf) {
@@ -191,11 +192,11 @@ bool ScriviCertificato(const std::string& path, const Certificato& c, std::strin
         y += 40;
         riga("Verdict: " + Q(c.verdetto), 14, true);
       },
-      errore);
+      errore, lingua);
 }
 
 bool ScriviTestoPdf(const std::string& path, const std::string& titolo, const std::string& testo,
-                    std::string& errore) {
+                    std::string& errore, int lingua) {
   return ScriviPdf(
       path, Q(titolo),
       [&](QPdfWriter& pdf) {
@@ -208,7 +209,7 @@ bool ScriviTestoPdf(const std::string& path, const std::string& titolo, const st
         doc.setPlainText(Q(testo).remove('\r'));
         doc.print(&pdf);
       },
-      errore);
+      errore, lingua);
 }
 
 std::unique_ptr<QGuiApplication> GuiApplicationForPdf(int& argc, char** argv) {

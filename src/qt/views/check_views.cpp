@@ -164,14 +164,14 @@ VerificaView::VerificaView(Desktop& d) : d_(d) {
       const auto nome = c.dialogs.SaveFileName(r);
       if (!nome || nome->empty()) return;
       std::string errore;
-      if (!StampaPdf(Q(c.w.frm_verifica.report_ver.Text), Q(*nome), errore))
+      if (!StampaPdf(Q(c.w.frm_verifica.report_ver.Text), Q(*nome), errore, c.s.Lingua))
         c.dialogs.MsgBox("PDF: " + errore, Buttons::Ok, Icon::Error, c.w.frm_verifica.Caption);
     });
   });
 }
 
-bool VerificaView::StampaPdf(const QString& testo, const QString& file, std::string& errore) {
-  return ScriviTestoPdf(S(file), "Verifica taratura", S(testo), errore);
+bool VerificaView::StampaPdf(const QString& testo, const QString& file, std::string& errore, int lingua) {
+  return ScriviTestoPdf(S(file), "Verifica taratura", S(testo), errore, lingua);
 }
 
 void VerificaView::closeEvent(QCloseEvent* e) {

@@ -37,7 +37,7 @@ class VerificaView final : public QWidget {
   QPlainTextEdit* report_ver() const { return report_; }
   // Prints the report into a PDF file (Qt's own PDF writer), replaced
   // atomically; false with the reason otherwise.
-  static bool StampaPdf(const QString& testo, const QString& file, std::string& errore);
+  static bool StampaPdf(const QString& testo, const QString& file, std::string& errore, int lingua = 1);
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -246,9 +246,7 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   });
   Voce(collaudo, &C::mnu_test, [](Context& c) { c.w.frm_test.Visible = true; });
   // The check is also reached from the calibration window's Prog.
-  QAction* verifica = collaudo->addAction("Verifica taratura");
-  verifica->setObjectName("mnu_verifica");
-  connect(verifica, &QAction::triggered, this, [this] { d_.Esegui([](Context& c) { c.w.frm_verifica.Visible = true; }); });
+  Voce(collaudo, &C::mnu_verifica, [](Context& c) { c.w.frm_verifica.Visible = true; })->setObjectName("mnu_verifica");
   QMenu* aiuto = menu(&C::mnu_Help);
   Voce(aiuto, &C::mnu_Help_About, mnu_Help_About_Click);
   // Exit is an item of the menu bar itself.

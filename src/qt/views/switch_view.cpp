@@ -261,7 +261,7 @@ void SwitchView::Rendi() {
 bool SwitchView::SalvaScheda(const std::string& path, std::string& errore) {
   const Context& c = d_.Ctx();
   return ScriviSchedaSwitch(path, Scheda(c, S(QDate::currentDate().toString(Qt::ISODate))), c.w.frm_switch.banchi,
-                            errore);
+                            errore, c.s.Lingua);
 }
 
 void SwitchView::Stampa() {

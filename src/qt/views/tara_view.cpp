@@ -314,7 +314,7 @@ void TaraView::Rapporto(const EsitoCollaudo& e) {
   QDir().mkpath(cartella);
   const QString nome = QDir(cartella).filePath(Q(f.modello) + "_" + ora.toString("yyyyMMdd_HHmmss") + ".pdf");
   std::string errore, erroreLog;
-  if (!ScriviCertificato(S(nome), c, errore) || !AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog))
+  if (!ScriviCertificato(S(nome), c, errore, d_.Ctx().s.Lingua) || !AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog))
     d_.Ctx().dialogs.MsgBox("Rapporto non scritto: " + errore + erroreLog, Buttons::Ok, Icon::Warning,
                             f.modello);
 }
