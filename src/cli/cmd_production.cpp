@@ -4,7 +4,6 @@
 // writes the run's calibration certificate as a PDF file.
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <sstream>
 
 #include "app/json.h"
@@ -32,7 +31,10 @@ class FaultDialogs final : public Dialogs {
     Answer a = fault_;
     if (a == Answer::Retry && ++retried_ > retries_) a = Answer::Abort;
     if (a != Answer::Retry) retried_ = 0;
-    err_ << "korventa-cli: " << text << " -> " << (a == Answer::Abort ? "Abort" : a == Answer::Retry ? "Retry" : "Ignore")
+    err_ << "korventa-cli: " << text << " -> "
+         << (a == Answer::Abort   ? "Abort"
+             : a == Answer::Retry ? "Retry"
+                                  : "Ignore")
          << '\n';
     return a;
   }
@@ -52,10 +54,14 @@ class FaultDialogs final : public Dialogs {
 
 const char* NomeColore(Colore c) {
   switch (c) {
-    case Colore::Verde: return "pass";
-    case Colore::Rosso: return "FAIL";
-    case Colore::Giallo: return "unfinished";
-    default: return "-";
+    case Colore::Verde:
+      return "pass";
+    case Colore::Rosso:
+      return "FAIL";
+    case Colore::Giallo:
+      return "unfinished";
+    default:
+      return "-";
   }
 }
 
@@ -107,28 +113,37 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
 }
 
 struct ProductionOptions {
-  std::string modello, canali, fault = "abort", cartella = ".", certificato;
-  std::vector<int> righe;
-  bool resume = false, noCons = false, noSwitch = false, noCheck = false, image = false, finale = false,
-       asJson = false;
+  std::string model, channels, onFault = "abort", modelFiles = ".", certificate;
+  std::vector<int> rows;
+  bool resume = false, noConsumption = false, noSwitchCheck = false, noCheckpoints = false, defaultImage = false,
+       finalProgramming = false, json = false;
 };
 
 int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::ostream& err) {
-  const std::string& modello = o.modello;
-  const bool asJson = o.asJson;
   auto uso = [&err](const std::string& testo) {
     err << "korventa-cli: production: " << testo << '\n';
     return kExitUsage;
   };
+  const std::string& modello = o.model;
+  const std::string& canali = o.channels;
+  const std::string& faultText = o.onFault;
+  const std::string& cartella = o.modelFiles;
+  const std::vector<int>& righe = o.rows;
+  const bool resume = o.resume, noCons = o.noConsumption, noSwitch = o.noSwitchCheck, noCheck = o.noCheckpoints,
+             image = o.defaultImage, finale = o.finalProgramming, asJson = o.json;
   const ModelloTara* m = ModelloTaraDaCodice(modello);
-  if (!m) return uso("unknown model " + modello);
+  if (!m) {
+    std::string elenco;
+    for (const auto& x : ModelliTara()) elenco += std::string(elenco.empty() ? "" : ", ") + x.codice;
+    return uso("--model MODEL, one of " + elenco);
+  }
   SelettoriStrumenti sel;
   if (const int rc = SelettoriDaOpzioni(s.options, sel, err); rc != kExitOk) return rc;
   Banco banco;
   std::string error;
   if (!ApriBanco(s, sel, sim::BenchRole::Mult, banco, error)) return uso(error);
   Link& link = DispositivoDelBanco(s, banco);
-  const Answer fault = o.fault == "retry" ? Answer::Retry : o.fault == "ignore" ? Answer::Ignore : Answer::Abort;
+  const Answer fault = faultText == "retry" ? Answer::Retry : faultText == "ignore" ? Answer::Ignore : Answer::Abort;
   FaultDialogs dialogs(s.dialogs, fault, s.options.retries, err);
   Strumenti strumenti(s.state, sel, *banco.porte, *banco.usb, dialogs);
 
@@ -136,19 +151,19 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
   Frm3100 f3100;
   opt_modello_Click(f, f3100, s.state, static_cast<int>(m - ModelliTara().data()));
   if (modello == "PLV3100") AbilitaDispositivo(f3100, false, 0);
-  f.cartellaModelli = o.cartella;
-  f.chk_default.Value = o.image;
-  f.chk_programma.Value = o.finale;
-  if (o.noCons) f.chk_Consumo.Value = false;
-  if (o.noSwitch) f.chk_switch.Value = false;
-  if (o.noCheck) f.chk_controllo.Value = false;
-  if (!o.canali.empty()) {
-    f.chk_Canale[0].Value = o.canali.find('A') != std::string::npos;
-    f.chk_Canale[1].Value = o.canali.find('B') != std::string::npos;
+  f.cartellaModelli = cartella;
+  f.chk_default.Value = image;
+  f.chk_programma.Value = finale;
+  if (noCons) f.chk_Consumo.Value = false;
+  if (noSwitch) f.chk_switch.Value = false;
+  if (noCheck) f.chk_controllo.Value = false;
+  if (!canali.empty()) {
+    f.chk_Canale[0].Value = canali.find('A') != std::string::npos;
+    f.chk_Canale[1].Value = canali.find('B') != std::string::npos;
   }
-  if (!o.righe.empty())
+  if (!righe.empty())
     for (int i = 0; i < kRigheTara; ++i)
-      f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(o.righe.begin(), o.righe.end(), i) > 0;
+      f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(righe.begin(), righe.end(), i) > 0;
 
   std::array<bool, kRigheTara> stampata{};
   BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
@@ -161,7 +176,7 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     }
   };
   Collaudo collaudo(b);
-  const EsitoCollaudo e = o.resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
+  const EsitoCollaudo e = resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
 
   const char* verdetto = e.errore ? "error" : e.righeRosse.empty() ? "pass" : "fail";
   std::vector<int> eseguite;
@@ -197,10 +212,10 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     err << "korventa-cli: production: " << e.messaggio << '\n';
     rc = kExitComm;
   }
-  if (!o.certificato.empty()) {
+  if (!o.certificate.empty()) {
     // The run's own outcome outranks a certificate that could not be saved.
     std::string errore;
-    if (!ScriviCertificatoPdf(o.certificato, CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S")), errore)) {
+    if (!ScriviCertificatoPdf(o.certificate, CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S")), errore)) {
       err << "korventa-cli: production: " << errore << '\n';
       if (rc == kExitOk) rc = kExitFile;
     }
@@ -212,43 +227,36 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
 
 void AddProductionCommand(CommandTable& table) {
   auto o = std::make_shared<ProductionOptions>();
-  CLI::App& c = table.Add("production",
-                          "the production run on the bench (see --instrument): each step's row as it completes, "
-                          "then the table; exit 0 passed, 5 red rows, 2 ended by an error",
-                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
-                            return Production(s, *o, out, err);
-                          });
-  std::vector<std::string> modelli;
-  for (const auto& x : ModelliTara()) modelli.emplace_back(x.codice);
-  c.add_option("--model", o->modello, "the model of the calibration window's table (PLV7100 ... 3200OEM, PLV3100)")
-      ->type_name("MODEL")
-      ->required()
-      ->check(CLI::IsMember(modelli).description(""));
-  c.add_flag("--resume", o->resume, "resume mode: skip the power-up and switch checks");
-  c.add_option("--channels", o->canali, "the channels to run (default: as the model sets them)")
+  CLI::App& c = table.Add(
+      "production",
+      "the production run on the bench (see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
+      Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) { return Production(s, *o, out, err); });
+  c.add_option("--model", o->model, "the model to calibrate and test, as the window's model list names it")
+      ->type_name("MODEL");
+  c.add_option("--channels", o->channels, "the channels to run (default: as the model's set-up ticks them)")
       ->type_name("A|B|AB")
       ->check(CLI::IsMember({"A", "B", "AB"}).description(""));
   c.add_option_function<std::string>(
        "--rows",
-       [o](const std::string& v) {
-         o->righe.clear();
-         if (!ParseRows(v, o->righe))
-           throw CLI::ValidationError("--rows", "\"" + v + "\" is not a list of row numbers from 0 to 21");
+       [o](const std::string& text) {
+         if (!ParseRows(text, o->rows))
+           throw CLI::ValidationError("--rows", "\"" + text + "\" is not a list of row numbers 0 to 21");
        },
-       "only these step rows, comma-separated")
+       "only these rows of the step table, comma-separated")
       ->type_name("LIST");
-  c.add_flag("--no-consumption", o->noCons, "skip the supply current test");
-  c.add_flag("--no-switch-check", o->noSwitch, "skip the DIP switch check");
-  c.add_flag("--no-checkpoints", o->noCheck, "skip the zero, half and full-scale checks of every step");
-  c.add_flag("--default-image", o->image, "load the model's default memory image first");
-  c.add_flag("--final-programming", o->finale, "write the model file's final programming at the end");
-  c.add_option("--on-fault", o->fault, "answer to the Abort/Retry/Ignore questions (default abort)")
+  c.add_option("--on-fault", o->onFault, "the answer to Abort/Retry/Ignore questions (default abort)")
       ->type_name("abort|retry|ignore")
       ->check(CLI::IsMember({"abort", "retry", "ignore"}).description(""));
-  c.add_option("--model-files", o->cartella, "folder of the MODEL.dat files (default: the working folder)")
+  c.add_option("--model-files", o->modelFiles, "the folder of the models' default images (default .)")
       ->type_name("DIR");
-  c.add_flag("--json", o->asJson, "every row and the verdict as one JSON document");
-  c.add_option("--certificate", o->certificato, "also write the run's calibration certificate as a PDF file")
+  c.add_flag("--resume", o->resume, "go on after a stop: rows already green are skipped");
+  c.add_flag("--no-consumption", o->noConsumption, "skip the supply current check");
+  c.add_flag("--no-switch-check", o->noSwitchCheck, "skip the switch bank check");
+  c.add_flag("--no-checkpoints", o->noCheckpoints, "skip the check points after each constant");
+  c.add_flag("--default-image", o->defaultImage, "write the model's default image first");
+  c.add_flag("--final-programming", o->finalProgramming, "program the final configuration at the end");
+  c.add_flag("--json", o->json, "print every row and the verdict as one JSON document");
+  c.add_option("--certificate", o->certificate, "also write the run's calibration certificate as a PDF file")
       ->type_name("FILE.pdf");
 }
 
