@@ -15,6 +15,7 @@
 #include "config/write_diff.h"
 #include "factory/frm_eeprom.h"
 #include "qt/app/qt_impostazioni.h"
+#include "qt/app/segnali.h"
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
@@ -212,6 +213,9 @@ void Desktop::Esegui(const std::function<void(Context&)>& handler) {
   ++profondita_;
   handler(*ctx_);
   --profondita_;
+  // A close asked for while the transaction of this handler ran (the write
+  // has stopped after its frame and said how far it got) happens now.
+  if (profondita_ == 0) ChiusuraInSospeso(*ctx_);
   Aggiorna();
   FineSeUscita();
 }
@@ -273,6 +277,10 @@ void Desktop::FineSeUscita() {
   if (!s_.InUscita || profondita_ > 0 || finito_) return;
   finito_ = true;
   QCoreApplication::quit();
+}
+
+void Desktop::ChiudiAiSegnali() {
+  segnali_ = std::make_unique<SegnaliUscita>([this] { Esegui([](Context& c) { RichiediChiusura(c, false); }); });
 }
 
 bool Desktop::Chiudi(Schermo schermo) {
