@@ -272,8 +272,8 @@ void Desktop::Spia() {
 }
 
 void Desktop::FineSeUscita() {
-  // A transaction that was running when Exit was chosen still unwinds
-  // (the port is closed, so it ends at once); the event loop ends after it.
+  // A handler still running when the program closed (a measurement whose
+  // port was closed ends at once) unwinds first; the event loop ends after it.
   if (!s_.InUscita || profondita_ > 0 || finito_) return;
   finito_ = true;
   QCoreApplication::quit();
