@@ -274,7 +274,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
       c = TipoDaTesto(s, f.cmb_Prog_In[c2]);
     f.CodiceIngresso[c2] = c;
 
-    // Every option frame hidden, then shown by model and by input.
+    // The start state, before the model and the input narrow it.
     Mostra(f.frm_cjc[c2], false);
     Mostra(f.frm_fili[c2], false);
     Mostra(f.frm_break[c2], false);
@@ -283,7 +283,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
     Mostra(f.opt_funz[1], true);  // the "Tank" buttons
     Mostra(f.opt_funz[4], true);
 
-    // By model.
+    // What the model offers.
     if (t.noTank) {
       Mostra(f.opt_funz[1], false);
       Mostra(f.opt_funz[4], false);
@@ -295,7 +295,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
       Mostra(f.opt_gradi_far[c2], false);
     }
 
-    // By input code.
+    // What the input type needs.
     auto gradi = [&](bool visible) {
       Mostra(f.opt_gradi[c2], visible);
       Mostra(f.opt_gradi_far[c2], visible);
