@@ -251,9 +251,10 @@ bool VirtualClock() {
   state.BufIndirizzi = {40, 41};
   state.BufDati = {0x12, 0x34};
   const bool written = link.WriteBytes(0, 2);
-  const double wall = duration<double>(Clock::now() - start).count();
-  std::printf("%-58s %8.2f s\n", "virtual converter: identify, read, write on its clock", port->ElapsedSeconds());
-  Report("virtual converter: the same in real time", wall, 0.5, "s");
+  const double wall = Ms(Clock::now() - start);
+  std::printf("%-58s %8.2f ms\n", "virtual converter: identify, read, write on its clock",
+              port->ElapsedSeconds() * 1e3);
+  Report("virtual converter: the same in real time", wall, 500, "ms");
   return written && state.ErroreCom == 0;
 }
 
