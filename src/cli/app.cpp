@@ -14,8 +14,9 @@ void AddFactoryCommands(CommandTable& table);
 
 // Every command, in the order the help lists them.
 constexpr CommandRegistration kCommands[] = {
-    &AddIdentifyCommand, &AddReadCommand, &AddDumpCommand, &AddShowCommand, &AddWriteCommand, &AddDiffCommand, &AddMeasureCommand,
-    &AddFactoryCommands,
+    &AddIdentifyCommand, &AddReadCommand,       &AddDumpCommand,     &AddShowCommand,     &AddWriteCommand,
+    &AddDiffCommand,     &AddMeasureCommand,    &AddEepromCommand,   &AddRegisterCommand, &AddRestoreCommand,
+    &AddSwitchesCommand, &AddProductionCommand, &AddFactoryCommands,
 };
 
 constexpr const char* kFooter =
@@ -50,7 +51,8 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
                  "folder of the automatic backups taken before every memory write (default "
                  "$XDG_DATA_HOME/korventa/backups or ~/.local/share/korventa/backups)")
       ->type_name("DIR")
-      ->check([](const std::string& v) { return v.empty() ? std::string("--backup-dir needs a folder") : std::string(); })
+      ->check(
+          [](const std::string& v) { return v.empty() ? std::string("--backup-dir needs a folder") : std::string(); })
       ->group(answers);
   app.add_flag("--no-backup", g.noBackup, "write without taking a backup first")->group(answers);
   app.add_flag("--yes", g.yes, "answer OK to limit warnings and file questions (default: Cancel, exit 3)")
@@ -61,7 +63,8 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& g) {
       ->group(answers);
 }
 
-// The transport of commands that never talk to a device: a port that stays closed.
+// The transport of commands that never talk to a device: a port that stays
+// closed.
 class NoPort : public Transport {
  public:
   void SetPort(const std::string&) override {}
@@ -80,54 +83,50 @@ class NoPort : public Transport {
 
 // The factory side's commands, each reading its own arguments.
 void AddFactoryCommands(CommandTable& table) {
-  AddArgsCommand(table, "eeprom",
-                 "read [--out FILE] | write FILE [--yes] [--verify] | verify FILE: the memory editor's 256-value "
-                 "image file of bank 0 read, written (asks; --yes writes) or compared (\"address<TAB>expected<TAB>"
-                 "found\" per difference, exit 2 if any)",
-                 Device::Needed, &CmdEeprom);
-  AddArgsCommand(table, "register",
-                 "read --bank B --addr A --format byte|int|float | write --bank B --addr A --format byte|int|float "
-                 "(--value V | --raw b1,b2,b3): one register as a byte, a 16-bit integer or a device float",
-                 Device::Needed, &CmdRegister);
-  AddArgsCommand(table, "restore",
-                 "[--list] [--last | --at TIME]: the connected device's backups (--list, the default), or write "
-                 "back the old values of the last one or of the one at TIME",
-                 Device::Needed, &CmdRestore);
   AddArgsCommand(table, "bench",
                  "ACTION: drive one bench instrument (see --instrument): cal-set VALUE, cal-send CMD D1 D2 D3 D4, "
                  "ambient, mult-set INDEX REM|LOC VOLT|CURR, mult-read INDEX, beep, switch CHANNELS, "
                  "supply on|off VOLTS, supply-current",
                  Device::NotNeeded, &CmdBench);
-  AddArgsCommand(table, "switches",
-                 "[--json] | compose --model NAME --input TEXT [--output TEXT] [--option on|off] [--span N] "
-                 "[--zero N] [--divider 1000|100] [--channel-b INPUT[,OUTPUT[,on|off]]] [--json] | set-default "
-                 "--input TEXT (--span V | --zero V) [--yes]: the DIP switches read from the device, the switch "
-                 "wizard without a device, or the stored default span or zero of an input type",
-                 Device::Needed, &CmdSwitches, &SwitchesSenzaDispositivo);
-  AddArgsCommand(table, "production",
-                 "--model MODEL [--resume] [--channels A|B|AB] [--rows LIST] [--no-consumption] "
-                 "[--no-switch-check] [--no-checkpoints] [--default-image] [--final-programming] "
-                 "[--on-fault abort|retry|ignore] [--model-files DIR] [--json]: the production run on the bench "
-                 "(see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
-                 Device::Needed, &CmdProduction);
-  AddArgsCommand(table, "check",
-                 "--device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] [--channel 0|1] "
-                 "[--report FILE]: the calibration check: instruments set up, the input range's zero, half and span "
-                 "applied and the output read; prints the report",
-                 Device::Needed, &CmdCheck);
-  AddArgsCommand(table, "forcing",
-                 "--a RAW [--b RAW] [--seconds N]: force the outputs to raw values until N seconds or Ctrl-C; the "
-                 "device always leaves forcing afterwards",
-                 Device::Needed, &CmdForcing);
-  AddArgsCommand(table, "stability",
-                 "--ref R --tol T [--count N]: the device's reading against R; prints each reading off by more "
-                 "than T, until N readings or Ctrl-C",
-                 Device::Needed, &CmdStability);
-  AddArgsCommand(table, "linearity",
-                 "--start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]: the function "
-                 "generator sweeps the input frequency; prints each reading off by more than T as "
-                 "FREQUENCY-->READING",
-                 Device::Needed, &CmdLinearity);
+  AddValuesCommand(table, "check",
+                   "the calibration check: instruments set up, the input range's zero, half and span applied and the "
+                   "output read; prints the report",
+                   Device::Needed,
+                   {{"--device", "MODEL", "the model, as the check window lists it"},
+                    {"--input", "TYPE", "the input type"},
+                    {"--min", "A", "the start of the input range"},
+                    {"--max", "B", "the end of the input range"},
+                    {"--output", "V|mA", "the output read"},
+                    {"--supply", "VOLTS", "the supply voltage"},
+                    {"--channel", "0|1", "the channel (default 0)"},
+                    {"--report", "FILE", "also write the report to FILE"}},
+                   &CmdCheck);
+  AddValuesCommand(table, "forcing",
+                   "force the outputs to raw values until N seconds or Ctrl-C; the device always leaves forcing "
+                   "afterwards",
+                   Device::Needed,
+                   {{"--a", "RAW", "channel A's raw output value"},
+                    {"--b", "RAW", "channel B's raw output value"},
+                    {"--seconds", "N", "how long (default: until Ctrl-C)"}},
+                   &CmdForcing);
+  AddValuesCommand(table, "stability",
+                   "the device's reading against R; prints each reading off by more than T, until N readings or Ctrl-C",
+                   Device::Needed,
+                   {{"--ref", "R", "the reference value"},
+                    {"--tol", "T", "the tolerance"},
+                    {"--count", "N", "how many readings (default: until Ctrl-C)"}},
+                   &CmdStability);
+  AddValuesCommand(table, "linearity",
+                   "the function generator sweeps the input frequency; prints each reading off by more than T as "
+                   "FREQUENCY-->READING",
+                   Device::Needed,
+                   {{"--start", "F0", "the first frequency"},
+                    {"--end", "F1", "the last frequency"},
+                    {"--step", "S", "the frequency step"},
+                    {"--delay-step", "S", "seconds after each step"},
+                    {"--delay-measure", "S", "seconds before each reading"},
+                    {"--tol", "T", "the tolerance"}},
+                   &CmdLinearity);
 }
 
 }  // namespace
@@ -155,8 +154,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   for (CommandRegistration add : kCommands) add(table);
 
   std::string error;
-  switch (ParseCommandLine(app, args.size() == 1 && args[0] == "help" ? std::vector<std::string>{"--help"} : args,
-                           error)) {
+  switch (
+      ParseCommandLine(app, args.size() == 1 && args[0] == "help" ? std::vector<std::string>{"--help"} : args, error)) {
     case CommandLine::Help:
       out << HelpText(app);
       return kExitOk;
@@ -168,8 +167,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       break;
   }
   const CommandTable::Entry* command = table.Chosen();
-  const bool needsDevice =
-      command->device == Device::Needed && !(command->withoutDevice && command->withoutDevice());
+  const bool needsDevice = command->device == Device::Needed && !(command->withoutDevice && command->withoutDevice());
   if (needsDevice && global.port.empty() && global.simulate.empty()) {
     err << "korventa-cli: " << command->app->get_name() << ": name a device with --port PORT or --simulate MODEL\n";
     return kExitUsage;

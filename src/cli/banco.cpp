@@ -78,29 +78,3 @@ Link& DispositivoDelBanco(Session& s, Banco& b) {
 }
 
 }  // namespace korventa::cli
-
-namespace korventa::cli {
-
-bool OpzioniComando(const std::vector<std::string>& args, const std::vector<std::string>& names,
-                    std::map<std::string, std::string>& values, std::string& error) {
-  for (std::size_t i = 0; i < args.size(); i += 2) {
-    const std::string& a = args[i];
-    bool known = false;
-    for (const auto& n : names) known = known || a == n;
-    if (!known) {
-      error = "unknown argument " + a;
-      return false;
-    }
-    if (i + 1 >= args.size()) {
-      error = a + " needs a value";
-      return false;
-    }
-    if (!values.emplace(a, args[i + 1]).second) {
-      error = a + " given twice";
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace korventa::cli

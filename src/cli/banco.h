@@ -38,12 +38,3 @@ bool ApriBanco(Session& s, const SelettoriStrumenti& sel, sim::BenchRole usb, Ba
 Link& DispositivoDelBanco(Session& s, Banco& b);
 
 }  // namespace korventa::cli
-
-namespace korventa::cli {
-
-// "--name value" pairs of a command's arguments; every name must be one of
-// `names`, none may repeat. False with the reason otherwise.
-bool OpzioniComando(const std::vector<std::string>& args, const std::vector<std::string>& names,
-                    std::map<std::string, std::string>& values, std::string& error);
-
-}  // namespace korventa::cli

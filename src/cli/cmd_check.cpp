@@ -44,8 +44,7 @@ std::string SenzaCr(std::string t) {
 
 }  // namespace
 
-int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::map<std::string, std::string> o;
+int CmdCheck(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
   auto uso = [&err](const std::string& perche) {
     err << "korventa-cli: check: " << perche
@@ -53,9 +52,6 @@ int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err)
            "[--channel 0|1] [--report FILE]\n";
     return kExitUsage;
   };
-  if (!OpzioniComando(args, {"--device", "--input", "--min", "--max", "--output", "--supply", "--channel", "--report"},
-                      o, error))
-    return uso(error);
   for (const char* n : {"--device", "--input", "--min", "--max", "--output"})
     if (!o.count(n)) return uso(std::string(n) + " is missing");
   const int dispositivo = IndiceDispositivo(o["--device"]);

@@ -27,6 +27,18 @@ void AddArgsCommand(CommandTable& table, const std::string& name, const std::str
   if (withoutDevice) table.Last().withoutDevice = [app, withoutDevice] { return withoutDevice((*app)->remaining()); };
 }
 
+void AddValuesCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
+                      std::initializer_list<ValueOption> options, ValuesFn run) {
+  auto values = std::make_shared<OptionValues>();
+  CLI::App& c = table.Add(name, description, device, [values, run](Session& s, std::ostream& out, std::ostream& err) {
+    return run(s, *values, out, err);
+  });
+  for (const ValueOption& o : options)
+    c.add_option_function<std::string>(
+         o.name, [values, n = std::string(o.name)](const std::string& v) { (*values)[n] = v; }, o.help)
+        ->type_name(o.type);
+}
+
 namespace {
 
 struct DumpOptions {
@@ -63,9 +75,8 @@ int Dump(Session& s, const DumpOptions& o, std::ostream& out, std::ostream& err)
 void AddDumpCommand(CommandTable& table) {
   auto o = std::make_shared<DumpOptions>();
   CLI::App& c = table.Add("dump", "the 256 bytes of a memory bank, one line per address: the address, a tab, the value",
-                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
-                            return Dump(s, *o, out, err);
-                          });
+                          Device::Needed,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Dump(s, *o, out, err); });
   AddNumberOption(c, "--bank", o->bank, 0, 255, "the memory bank (default 0)");
   c.add_option("--out", o->outFile, "write the lines to FILE instead of standard output")->type_name("FILE");
 }

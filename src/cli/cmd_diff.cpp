@@ -2,8 +2,8 @@
 // change on the connected device, without writing anything.
 #include <optional>
 
-#include "app/json.h"
 #include "app/identify.h"
+#include "app/json.h"
 #include "cli/commands.h"
 #include "config/write_config.h"
 #include "config/write_diff.h"
@@ -28,7 +28,7 @@ int Diff(Session& s, const WriteSource& source, std::ostream& out, std::ostream&
   if (!riepilogo) {
     err << "korventa-cli: diff: "
         << (r == WriteResult::CommFailure || r == WriteResult::Held ? "the device could not be read"
-                                                                      : "the configuration is refused for this device")
+                                                                    : "the configuration is refused for this device")
         << '\n';
     return r == WriteResult::CommFailure || r == WriteResult::Held ? kExitComm : kExitRefused;
   }
@@ -49,9 +49,8 @@ void AddDiffCommand(CommandTable& table) {
   CLI::App& c = table.Add("diff",
                           "what writing a .DST file or an edited form would change: settings old -> new, addresses "
                           "with old -> new bytes (nothing is written)",
-                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
-                            return Diff(s, *o, out, err);
-                          });
+                          Device::Needed,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Diff(s, *o, out, err); });
   AddWriteSourceOptions(c, *o);
   c.add_flag("--json", o->json, "print the changes as JSON");
 }

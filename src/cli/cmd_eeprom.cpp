@@ -1,5 +1,6 @@
 // korventa-cli eeprom: the memory editor's image of bank 0 read to a file,
 // written from one, or compared with the device.
+#include <memory>
 #include <string>
 
 #include "app/texts.h"
@@ -24,16 +25,13 @@ std::optional<ImmagineMemoria> LoadImage(Session& s, const std::string& path, st
   return img;
 }
 
-int Read(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::string outFile;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--out" && i + 1 < args.size()) {
-      outFile = args[++i];
-    } else {
-      err << "korventa-cli: eeprom read: unexpected argument " << args[i] << '\n';
-      return kExitUsage;
-    }
-  }
+struct EepromOptions {
+  std::string outFile, file;
+  bool verify = false;
+  CLI::App *read = nullptr, *write = nullptr;
+};
+
+int Read(Session& s, const std::string& outFile, std::ostream& out, std::ostream& err) {
   Context ctx = s.ctx();
   const auto img = LeggiMemoria(ctx);
   if (!img) {
@@ -46,7 +44,8 @@ int Read(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
     return kExitOk;
   }
   std::string error;
-  if (!WriteFileAtomically(outFile, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error)) {
+  if (!WriteFileAtomically(outFile, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                           error)) {
     err << "korventa-cli: eeprom read: " << error << '\n';
     return kExitFile;
   }
@@ -66,25 +65,7 @@ int Verify(Session& s, const ImmagineMemoria& img, std::ostream& out, std::ostre
   return diff->empty() ? kExitOk : kExitComm;
 }
 
-int Write(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::string file;
-  bool verify = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--yes") {
-      s.dialogs.AnswerOk();
-    } else if (args[i] == "--verify") {
-      verify = true;
-    } else if (file.empty() && !(args[i].size() > 1 && args[i][0] == '-')) {
-      file = args[i];
-    } else {
-      err << "korventa-cli: eeprom write: unexpected argument " << args[i] << '\n';
-      return kExitUsage;
-    }
-  }
-  if (file.empty()) {
-    err << "korventa-cli: eeprom write: name an image file\n";
-    return kExitUsage;
-  }
+int Write(Session& s, const std::string& file, bool verify, std::ostream& out, std::ostream& err) {
   const auto img = LoadImage(s, file, err);
   if (!img) return kExitFile;
   Context ctx = s.ctx();
@@ -104,21 +85,24 @@ int Write(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int CmdEeprom(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  const std::string sub = args.empty() ? "" : args[0];
-  if (sub == "read") return Read(s, args, out, err);
-  if (sub == "write") return Write(s, args, out, err);
-  if (sub == "verify") {
-    if (args.size() != 2) {
-      err << "korventa-cli: eeprom verify: name one image file\n";
-      return kExitUsage;
-    }
-    const auto img = LoadImage(s, args[1], err);
-    if (!img) return kExitFile;
-    return Verify(s, *img, out, err);
-  }
-  err << "korventa-cli: eeprom: say read, write or verify\n";
-  return kExitUsage;
+void AddEepromCommand(CommandTable& table) {
+  auto o = std::make_shared<EepromOptions>();
+  CLI::App& c = table.Add("eeprom", "the memory editor's 256-value image file of bank 0: read, written or compared",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            if (o->read->parsed()) return Read(s, o->outFile, out, err);
+                            if (o->write->parsed()) return Write(s, o->file, o->verify, out, err);
+                            const auto img = LoadImage(s, o->file, err);
+                            return img ? Verify(s, *img, out, err) : static_cast<int>(kExitFile);
+                          });
+  c.require_subcommand(1);
+  o->read = c.add_subcommand("read", "bank 0 as an image file: one value per line");
+  o->read->add_option("--out", o->outFile, "write the image to FILE instead of standard output")->type_name("FILE");
+  o->write = c.add_subcommand("write", "write an image file to bank 0 (asks; --yes writes)");
+  o->write->add_option("file", o->file, "the image file")->type_name("FILE")->required();
+  o->write->add_flag("--verify", o->verify, "compare bank 0 with the file afterwards");
+  CLI::App* verify =
+      c.add_subcommand("verify", "\"address<TAB>expected<TAB>found\" per difference with a file, exit 2 if any");
+  verify->add_option("file", o->file, "the image file")->type_name("FILE")->required();
 }
 
 }  // namespace korventa::cli

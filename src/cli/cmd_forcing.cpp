@@ -9,14 +9,11 @@
 
 namespace korventa::cli {
 
-int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::map<std::string, std::string> o;
-  std::string error;
+int CmdForcing(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   auto uso = [&err](const std::string& perche) {
     err << "korventa-cli: forcing: " << perche << "\nusage: forcing --a RAW [--b RAW] [--seconds N]\n";
     return kExitUsage;
   };
-  if (!OpzioniComando(args, {"--a", "--b", "--seconds"}, o, error)) return uso(error);
   if (!o.count("--a") && !o.count("--b")) return uso("name a raw value with --a or --b");
   std::optional<double> secondi;
   if (o.count("--seconds") && (!(secondi = NumeroDaTesto(o["--seconds"])) || *secondi < 0))
@@ -26,9 +23,8 @@ int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& er
   f.Text1[2].Text = o.count("--a") ? o["--a"] : "";
   f.Text1[1].Text = o.count("--b") ? o["--b"] : "";
   InterruptFlag ctrlC;
-  const Clock::time_point fine =
-      s.link.transport().Now() +
-      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(secondi.value_or(0)));
+  const Clock::time_point fine = s.link.transport().Now() + std::chrono::duration_cast<Clock::duration>(
+                                                                std::chrono::duration<double>(secondi.value_or(0)));
   f.Aggiornato = [&] {
     if (f.Forzatura && (ctrlC.Set() || (secondi && s.link.transport().Now() >= fine))) Command8_Click(f);
   };

@@ -28,7 +28,10 @@ class FaultDialogs final : public Dialogs {
     Answer a = fault_;
     if (a == Answer::Retry && ++retried_ > retries_) a = Answer::Abort;
     if (a != Answer::Retry) retried_ = 0;
-    err_ << "korventa-cli: " << text << " -> " << (a == Answer::Abort ? "Abort" : a == Answer::Retry ? "Retry" : "Ignore")
+    err_ << "korventa-cli: " << text << " -> "
+         << (a == Answer::Abort   ? "Abort"
+             : a == Answer::Retry ? "Retry"
+                                  : "Ignore")
          << '\n';
     return a;
   }
@@ -48,10 +51,14 @@ class FaultDialogs final : public Dialogs {
 
 const char* NomeColore(Colore c) {
   switch (c) {
-    case Colore::Verde: return "pass";
-    case Colore::Rosso: return "FAIL";
-    case Colore::Giallo: return "unfinished";
-    default: return "-";
+    case Colore::Verde:
+      return "pass";
+    case Colore::Rosso:
+      return "FAIL";
+    case Colore::Giallo:
+      return "unfinished";
+    default:
+      return "-";
   }
 }
 
@@ -102,53 +109,25 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
   return !rows.empty();
 }
 
-}  // namespace
+struct ProductionOptions {
+  std::string model, channels, onFault = "abort", modelFiles = ".";
+  std::vector<int> rows;
+  bool resume = false, noConsumption = false, noSwitchCheck = false, noCheckpoints = false, defaultImage = false,
+       finalProgramming = false, json = false;
+};
 
-int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::ostream& err) {
   auto uso = [&err](const std::string& testo) {
     err << "korventa-cli: production: " << testo << '\n';
     return kExitUsage;
   };
-  std::string modello, canali = "", faultText = "abort", cartella = ".";
-  std::vector<int> righe;
-  bool resume = false, noCons = false, noSwitch = false, noCheck = false, image = false, finale = false, asJson = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& v) {
-      if (i + 1 >= args.size()) return false;
-      v = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "--model") {
-      if (!value(modello)) return uso("--model needs a model code");
-    } else if (a == "--channels") {
-      if (!value(canali) || (canali != "A" && canali != "B" && canali != "AB")) return uso("--channels A|B|AB");
-    } else if (a == "--rows") {
-      if (!value(v) || !ParseRows(v, righe)) return uso("--rows LIST (row numbers 0 to 21, comma-separated)");
-    } else if (a == "--on-fault") {
-      if (!value(faultText) || (faultText != "abort" && faultText != "retry" && faultText != "ignore"))
-        return uso("--on-fault abort|retry|ignore");
-    } else if (a == "--model-files") {
-      if (!value(cartella)) return uso("--model-files DIR");
-    } else if (a == "--resume") {
-      resume = true;
-    } else if (a == "--no-consumption") {
-      noCons = true;
-    } else if (a == "--no-switch-check") {
-      noSwitch = true;
-    } else if (a == "--no-checkpoints") {
-      noCheck = true;
-    } else if (a == "--default-image") {
-      image = true;
-    } else if (a == "--final-programming") {
-      finale = true;
-    } else if (a == "--json") {
-      asJson = true;
-    } else {
-      return uso("unknown option " + a);
-    }
-  }
+  const std::string& modello = o.model;
+  const std::string& canali = o.channels;
+  const std::string& faultText = o.onFault;
+  const std::string& cartella = o.modelFiles;
+  const std::vector<int>& righe = o.rows;
+  const bool resume = o.resume, noCons = o.noConsumption, noSwitch = o.noSwitchCheck, noCheck = o.noCheckpoints,
+             image = o.defaultImage, finale = o.finalProgramming, asJson = o.json;
   const ModelloTara* m = ModelloTaraDaCodice(modello);
   if (!m) {
     std::string elenco;
@@ -230,6 +209,41 @@ int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream&
     return kExitComm;
   }
   return e.righeRosse.empty() ? kExitOk : kExitRedRows;
+}
+
+}  // namespace
+
+void AddProductionCommand(CommandTable& table) {
+  auto o = std::make_shared<ProductionOptions>();
+  CLI::App& c = table.Add(
+      "production",
+      "the production run on the bench (see --instrument): exit 0 passed, 5 red rows, 2 ended by an error",
+      Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) { return Production(s, *o, out, err); });
+  c.add_option("--model", o->model, "the model to calibrate and test, as the window's model list names it")
+      ->type_name("MODEL");
+  c.add_option("--channels", o->channels, "the channels to run (default: as the model's set-up ticks them)")
+      ->type_name("A|B|AB")
+      ->check(CLI::IsMember({"A", "B", "AB"}).description(""));
+  c.add_option_function<std::string>(
+       "--rows",
+       [o](const std::string& text) {
+         if (!ParseRows(text, o->rows))
+           throw CLI::ValidationError("--rows", "\"" + text + "\" is not a list of row numbers 0 to 21");
+       },
+       "only these rows of the step table, comma-separated")
+      ->type_name("LIST");
+  c.add_option("--on-fault", o->onFault, "the answer to Abort/Retry/Ignore questions (default abort)")
+      ->type_name("abort|retry|ignore")
+      ->check(CLI::IsMember({"abort", "retry", "ignore"}).description(""));
+  c.add_option("--model-files", o->modelFiles, "the folder of the models' default images (default .)")
+      ->type_name("DIR");
+  c.add_flag("--resume", o->resume, "go on after a stop: rows already green are skipped");
+  c.add_flag("--no-consumption", o->noConsumption, "skip the supply current check");
+  c.add_flag("--no-switch-check", o->noSwitchCheck, "skip the switch bank check");
+  c.add_flag("--no-checkpoints", o->noCheckpoints, "skip the check points after each constant");
+  c.add_flag("--default-image", o->defaultImage, "write the model's default image first");
+  c.add_flag("--final-programming", o->finalProgramming, "program the final configuration at the end");
+  c.add_flag("--json", o->json, "print every row and the verdict as one JSON document");
 }
 
 }  // namespace korventa::cli

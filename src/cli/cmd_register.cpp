@@ -1,6 +1,7 @@
 // korventa-cli register: one register of any bank read or written as the
 // memory editor does it: a byte, a 16-bit integer (low byte first) or a
 // 3-byte device float.
+#include <memory>
 #include <string>
 
 #include "cli/commands.h"
@@ -15,28 +16,22 @@ int Usage(std::ostream& err, const std::string& why) {
   return kExitUsage;
 }
 
-}  // namespace
-
-int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  const std::string sub = args.empty() ? "" : args[0];
-  if (sub != "read" && sub != "write") return Usage(err, "say read or write");
-  FrmEeprom& f = s.windows.frm_eeprom;
+struct RegisterOptions {
   std::string bank, addr, format, value, raw;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (i + 1 >= args.size()) return Usage(err, "unexpected argument " + a);
-    std::string* target = a == "--bank"                       ? &bank
-                          : a == "--addr"                     ? &addr
-                          : a == "--format"                   ? &format
-                          : a == "--value" && sub == "write"  ? &value
-                          : a == "--raw" && sub == "write"    ? &raw
-                                                              : nullptr;
-    if (target == nullptr) return Usage(err, "unexpected argument " + a);
-    *target = args[++i];
-  }
-  const int formato = format == "byte" ? kFormatoByte : format == "int" ? kFormatoInt : format == "float" ? kFormatoFloat : -1;
+  CLI::App* write = nullptr;
+};
+
+int Register(Session& s, const RegisterOptions& o, std::ostream& out, std::ostream& err) {
+  const std::string sub = o.write->parsed() ? "write" : "read";
+  FrmEeprom& f = s.windows.frm_eeprom;
+  const std::string &bank = o.bank, &addr = o.addr, &format = o.format, &value = o.value, &raw = o.raw;
+  const int formato = format == "byte"    ? kFormatoByte
+                      : format == "int"   ? kFormatoInt
+                      : format == "float" ? kFormatoFloat
+                                          : -1;
   if (bank.empty() || addr.empty() || formato < 0) return Usage(err, "give --bank B --addr A --format byte|int|float");
-  if (sub == "write" && value.empty() == raw.empty()) return Usage(err, "write takes either --value V or --raw b1,b2,b3");
+  if (sub == "write" && value.empty() == raw.empty())
+    return Usage(err, "write takes either --value V or --raw b1,b2,b3");
   // Bank and address go into the editor's boxes as typed: its own checks
   // refuse what is not 0..255 before anything is sent.
   f.txt_banco.Text = bank;
@@ -73,6 +68,30 @@ int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& e
   if (!Command4_Click(ctx)) return s.state.ErroreCom ? kExitComm : kExitRefused;
   out << "written: " << n << " byte" << (n > 1 ? "s" : "") << '\n';
   return kExitOk;
+}
+
+}  // namespace
+
+void AddRegisterCommand(CommandTable& table) {
+  auto o = std::make_shared<RegisterOptions>();
+  CLI::App& c = table.Add("register", "one register as a byte, a 16-bit integer or a device float", Device::Needed,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Register(s, *o, out, err); });
+  c.require_subcommand(1);
+  auto where = [&o](CLI::App& sub) {
+    // Bank and address go into the editor's boxes as typed: its own checks
+    // refuse what is not 0..255.
+    sub.add_option("--bank", o->bank, "the memory bank, 0 to 255")->type_name("B")->required();
+    sub.add_option("--addr", o->addr, "the address, 0 to 255")->type_name("A")->required();
+    sub.add_option("--format", o->format, "how the register is stored")
+        ->type_name("byte|int|float")
+        ->check(CLI::IsMember({"byte", "int", "float"}).description(""))
+        ->required();
+  };
+  where(*c.add_subcommand("read", "read the register: its value, then its bytes"));
+  o->write = c.add_subcommand("write", "write the register from a value or from its bytes");
+  where(*o->write);
+  auto* value = o->write->add_option("--value", o->value, "the value")->type_name("V");
+  o->write->add_option("--raw", o->raw, "the bytes, comma-separated")->type_name("b1,b2,b3")->excludes(value);
 }
 
 }  // namespace korventa::cli

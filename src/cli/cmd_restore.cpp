@@ -1,5 +1,6 @@
 // korventa-cli restore: the automatic backups of the connected device, and
 // writing the old values of one of them back.
+#include <memory>
 #include <string>
 
 #include "cli/commands.h"
@@ -7,25 +8,17 @@
 
 namespace korventa::cli {
 
-int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+struct RestoreOptions {
   bool list = false, last = false;
   std::string at;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--list") {
-      list = true;
-    } else if (args[i] == "--last") {
-      last = true;
-    } else if (args[i] == "--at" && i + 1 < args.size()) {
-      at = args[++i];
-    } else {
-      err << "korventa-cli: restore: unexpected argument " << args[i] << '\n';
-      return kExitUsage;
-    }
-  }
-  if (last && !at.empty()) {
-    err << "korventa-cli: restore: --last and --at exclude each other\n";
-    return kExitUsage;
-  }
+};
+
+int Restore(Session& s, RestoreOptions o, std::ostream& out, std::ostream& err) {
+  bool& list = o.list;
+  const bool last = o.last;
+  const std::string& at = o.at;
   if (!last && at.empty()) list = true;
   const std::string& folder = s.guard.Opzioni().cartella;
 
@@ -70,6 +63,22 @@ int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& er
   }
   out << "restored and verified: " << chosen->modifiche.size() << " addresses\n";
   return kExitOk;
+}
+
+}  // namespace
+
+void AddRestoreCommand(CommandTable& table) {
+  auto o = std::make_shared<RestoreOptions>();
+  CLI::App& c = table.Add("restore",
+                          "the connected device's backups (--list, the default), or write back the old values of the "
+                          "last one or of the one at TIME",
+                          Device::Needed,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Restore(s, *o, out, err); });
+  c.add_flag("--list", o->list, "list the backups of this device");
+  auto* last = c.add_flag("--last", o->last, "restore the last backup");
+  c.add_option("--at", o->at, "restore the backup taken at TIME, as --list shows it")
+      ->type_name("TIME")
+      ->excludes(last);
 }
 
 }  // namespace korventa::cli

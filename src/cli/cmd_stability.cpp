@@ -23,11 +23,13 @@ struct Stampa {
 
 int Esito(EsitoTest e, std::ostream& err) {
   switch (e) {
-    case EsitoTest::Fermato: return kExitOk;
+    case EsitoTest::Fermato:
+      return kExitOk;
     case EsitoTest::Stato:
       err << "korventa-cli: the device reported a non-zero status; test ended\n";
       return kExitComm;
-    default: return kExitComm;
+    default:
+      return kExitComm;
   }
 }
 
@@ -42,15 +44,13 @@ bool Numeri(std::map<std::string, std::string>& o, std::initializer_list<const c
 
 }  // namespace
 
-int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::map<std::string, std::string> o;
+int CmdStability(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
   auto uso = [&err](const std::string& perche) {
     err << "korventa-cli: stability: " << perche << "\nusage: stability --ref R --tol T [--count N]\n";
     return kExitUsage;
   };
-  if (!OpzioniComando(args, {"--ref", "--tol", "--count"}, o, error) || !Numeri(o, {"--ref", "--tol"}, error))
-    return uso(error);
+  if (!Numeri(o, {"--ref", "--tol"}, error)) return uso(error);
   if (!o.count("--ref") || !o.count("--tol")) return uso("--ref and --tol are needed");
   int conta = 0;
   if (o.count("--count") && !ParseInt(o["--count"], 1, 1000000, conta)) return uso("--count takes a number from 1");
@@ -74,8 +74,7 @@ int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& 
   return Esito(e, err);
 }
 
-int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  std::map<std::string, std::string> o;
+int CmdLinearity(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
   auto uso = [&err](const std::string& perche) {
     err << "korventa-cli: linearity: " << perche
@@ -83,7 +82,7 @@ int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& 
     return kExitUsage;
   };
   const auto nomi = {"--start", "--end", "--step", "--delay-step", "--delay-measure", "--tol"};
-  if (!OpzioniComando(args, {nomi.begin(), nomi.end()}, o, error) || !Numeri(o, nomi, error)) return uso(error);
+  if (!Numeri(o, nomi, error)) return uso(error);
   if (!o.count("--start") || !o.count("--end") || !o.count("--step"))
     return uso("--start, --end and --step are needed");
   if (*NumeroDaTesto(o["--step"]) <= 0) return uso("--step must be above 0");

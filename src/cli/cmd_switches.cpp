@@ -6,12 +6,13 @@
 #include <optional>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/identify.h"
 #include "app/impostatesti.h"
 #include "app/json.h"
 #include "app/numbers.h"
-#include "cli/commands.h"
 #include "cli/app.h"
+#include "cli/commands.h"
 #include "switches/demo.h"
 #include "switches/frm_switch.h"
 
@@ -59,8 +60,8 @@ std::vector<Canale> Canali(const FrmSwitch& f) {
     const ComboBox& uscita = f.cmb_sw_Out[U(ch)];
     k.ingresso = f.ModoWizard && in.ListIndex < 0 ? std::string() : in.Text;
     k.uscita = uscita.Visible && !(f.ModoWizard && uscita.ListIndex < 0) ? uscita.Text : std::string();
-    if (f.frm_optionSw[U(ch)].Visible) k.opzione = f.Opzione[U(2 * ch + 1)].Value ? f.Opzione[U(2 * ch + 1)].Caption
-                                                                                   : f.Opzione[U(2 * ch)].Caption;
+    if (f.frm_optionSw[U(ch)].Visible)
+      k.opzione = f.Opzione[U(2 * ch + 1)].Value ? f.Opzione[U(2 * ch + 1)].Caption : f.Opzione[U(2 * ch)].Caption;
     out.push_back(k);
   }
   return out;
@@ -117,8 +118,7 @@ void Testo(const FrmSwitch& f, std::ostream& out) {
     out << '\n';
   }
   auto voce = [](const ListBox& l) {
-    return l.ListIndex < 0 ? std::string("-")
-                           : std::to_string(l.ListIndex) + " (" + l.List[U(l.ListIndex)] + ")";
+    return l.ListIndex < 0 ? std::string("-") : std::to_string(l.ListIndex) + " (" + l.List[U(l.ListIndex)] + ")";
   };
   if (f.lst_span.Visible) out << "span: " << voce(f.lst_span) << ", zero: " << voce(f.lst_zero) << '\n';
   if (f.frm_divider.Visible) out << "divider: " << f.cmb_divider.Text << '\n';
@@ -131,6 +131,7 @@ void Testo(const FrmSwitch& f, std::ostream& out) {
 int LeggiDispositivo(Session& s, Context& c, const char* comando, std::ostream& err) {
   s.dialogs.ResetRetries();
   if (s.link.ReadProduct()[0] != 0) return kExitComm;
+  DispositivoIdentificato(c);
   s.dialogs.ResetRetries();
   if (!ImpostaTesti(c)) return kExitComm;
   if (sw::Campi(s.state.CodProdotto, s.state.CodVariante).regola == sw::Regola::Nessuna) {
@@ -237,8 +238,8 @@ int Componi(Session& s, const ComponiOptions& o, std::ostream& out, std::ostream
   auto posizione = [&](ListBox& l, int k, const char* nome, void (*click)(Context&, int)) {
     if (k < 0) return kExitOk;
     if (!l.Visible || k >= static_cast<int>(l.List.size())) {
-      err << "korventa-cli: switches compose: --" << nome << " " << k << " is not a position of the "
-          << nome << " list (0 to " << static_cast<int>(l.List.size()) - 1 << ")\n";
+      err << "korventa-cli: switches compose: --" << nome << " " << k << " is not a position of the " << nome
+          << " list (0 to " << static_cast<int>(l.List.size()) - 1 << ")\n";
       return kExitUsage;
     }
     click(c, k);
@@ -298,73 +299,59 @@ int Predefinito(Session& s, const PredefinitoOptions& o, std::ostream& out, std:
 
 }  // namespace
 
-bool SwitchesSenzaDispositivo(const Args& args) { return !args.empty() && args[0] == "compose"; }
-
-int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err) {
-  const std::string comando = !args.empty() && (args[0] == "compose" || args[0] == "set-default") ? args[0] : "";
-  const std::string nome = "switches" + (comando.empty() ? std::string() : " " + comando);
-  auto sbagliato = [&](const std::string& a) {
-    err << "korventa-cli: " << nome << ": unexpected argument " << a << '\n';
-    return kExitUsage;
+void AddSwitchesCommand(CommandTable& table) {
+  struct Options {
+    LetturaOptions lettura;
+    ComponiOptions componi;
+    PredefinitoOptions predefinito;
+    CLI::App* compose = nullptr;
+    CLI::App* setDefault = nullptr;
   };
-  LetturaOptions lettura;
-  ComponiOptions componi;
-  PredefinitoOptions predefinito;
-  for (std::size_t i = comando.empty() ? 0 : 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool valore = i + 1 < args.size();
-    auto numero = [&](int hi, int& dove) {
-      if (!ParseInt(args[++i], 0, hi, dove)) {
-        err << "korventa-cli: " << nome << ": " << a << " takes a number from 0 to " << hi << '\n';
-        return false;
-      }
-      return true;
-    };
-    if (a == "--json" && comando != "set-default") {
-      lettura.asJson = componi.asJson = true;
-    } else if (comando == "compose" && valore && a == "--model") {
-      componi.modello = args[++i];
-    } else if (comando == "compose" && valore && a == "--input") {
-      componi.ingresso = args[++i];
-    } else if (comando == "compose" && valore && a == "--output") {
-      componi.uscita = args[++i];
-    } else if (comando == "compose" && valore && a == "--option") {
-      componi.opzione = args[++i];
-    } else if (comando == "compose" && valore && a == "--span") {
-      if (!numero(63, componi.span)) return kExitUsage;
-    } else if (comando == "compose" && valore && a == "--zero") {
-      if (!numero(15, componi.zero)) return kExitUsage;
-    } else if (comando == "compose" && valore && a == "--divider") {
-      componi.divisore = args[++i];
-    } else if (comando == "compose" && valore && a == "--channel-b") {
-      componi.canaleB = args[++i];
-    } else if (comando == "set-default" && a == "--yes") {
-      s.dialogs.AnswerYes();
-    } else if (comando == "set-default" && valore && a == "--input") {
-      predefinito.ingresso = args[++i];
-    } else if (comando == "set-default" && valore && a == "--span") {
-      predefinito.span = args[++i];
-    } else if (comando == "set-default" && valore && a == "--zero") {
-      predefinito.zero = args[++i];
-    } else {
-      return sbagliato(a);
-    }
-  }
-  if (comando == "compose") {
-    if (componi.modello.empty() || componi.ingresso.empty()) {
-      err << "korventa-cli: switches compose: --model NAME and --input TEXT are needed\n";
-      return kExitUsage;
-    }
-    return Componi(s, componi, out, err);
-  }
-  if (comando == "set-default") {
-    if (predefinito.ingresso.empty()) {
-      err << "korventa-cli: switches set-default: --input TEXT is needed\n";
-      return kExitUsage;
-    }
-    return Predefinito(s, predefinito, out, err);
-  }
-  return Leggi(s, lettura, out, err);
+  auto o = std::make_shared<Options>();
+  CLI::App& c = table.Add("switches",
+                          "the DIP switches read from the device: per channel input, output, "
+                          "option, span and zero positions with their "
+                          "values, the check, the banks as bytes and drawn; or the switch wizard "
+                          "without a device (compose), or the "
+                          "stored default span or zero of an input type (set-default)",
+                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
+                            if (o->compose->parsed()) {
+                              o->componi.asJson = o->componi.asJson || o->lettura.asJson;
+                              return Componi(s, o->componi, out, err);
+                            }
+                            if (o->setDefault->parsed()) return Predefinito(s, o->predefinito, out, err);
+                            return Leggi(s, o->lettura, out, err);
+                          });
+  table.Last().withoutDevice = [o] { return o->compose->parsed(); };
+  c.add_flag("--json", o->lettura.asJson, "print the banks, channels and tables as one JSON document");
+
+  CLI::App& compose = *c.add_subcommand("compose", "the switch wizard without a device: the banks for those choices");
+  o->compose = &compose;
+  ComponiOptions& k = o->componi;
+  compose.add_option("--model", k.modello, "the model as the wizard's list names it (\"7100\", \"7120 D\" ...)")
+      ->type_name("NAME")
+      ->required();
+  compose.add_option("--input", k.ingresso, "the input type as the wizard's list shows it")
+      ->type_name("TEXT")
+      ->required();
+  compose.add_option("--output", k.uscita, "the output type")->type_name("TEXT");
+  compose.add_option("--option", k.opzione, "the option switch")->type_name("on|off");
+  AddNumberOption(compose, "--span", k.span, 0, 63, "the span position in the span list");
+  AddNumberOption(compose, "--zero", k.zero, 0, 15, "the zero position in the zero list");
+  compose.add_option("--divider", k.divisore, "the frequency model's divider")->type_name("1000|100");
+  compose.add_option("--channel-b", k.canaleB, "channel B's input, output and option")
+      ->type_name("INPUT[,OUTPUT[,on|off]]");
+  compose.add_flag("--json", k.asJson, "print the banks, channels and tables as one JSON document");
+
+  CLI::App& setDefault = *c.add_subcommand("set-default",
+                                           "write the stored default span or zero "
+                                           "of an input type (asks; --yes writes)");
+  o->setDefault = &setDefault;
+  PredefinitoOptions& d = o->predefinito;
+  setDefault.add_option("--input", d.ingresso, "the input type")->type_name("TEXT")->required();
+  setDefault.add_option("--span", d.span, "the new default span")->type_name("V");
+  setDefault.add_option("--zero", d.zero, "the new default zero")->type_name("V");
+  c.require_subcommand(0, 1);
 }
 
 }  // namespace korventa::cli

@@ -125,7 +125,8 @@ int PrepareWrite(Session& s, const std::string& name, const WriteSource& source,
       case OpenResult::Loaded:
         break;
       case OpenResult::Cancelled:
-        err << "korventa-cli: " << name << ": " << source.dst << " not loaded; nothing written (--yes loads it anyway)\n";
+        err << "korventa-cli: " << name << ": " << source.dst
+            << " not loaded; nothing written (--yes loads it anyway)\n";
         return kExitRefused;
       case OpenResult::NoName:
       case OpenResult::Unreadable:
@@ -157,8 +158,8 @@ int Write(Session& s, const WriteSource& source, std::ostream& out, std::ostream
   s.link.SetStopRequest([&stop] { return stop.Set(); });
   const WriteResult result = WriteEprom(ctx);
   s.link.SetStopRequest(nullptr);
-  const std::string partial = std::to_string(s.link.PairsSent()) + " of " +
-                              std::to_string(s.state.BufIndirizzi.size()) + " bytes";
+  const std::string partial =
+      std::to_string(s.link.PairsSent()) + " of " + std::to_string(s.state.BufIndirizzi.size()) + " bytes";
   switch (result) {
     case WriteResult::Written:
       break;
@@ -191,9 +192,10 @@ int Write(Session& s, const WriteSource& source, std::ostream& out, std::ostream
   }
   if (v.Letta)
     for (const auto& d : v.Differenze) out << "difference: " << d << '\n';
-  err << "korventa-cli: write: " << (v.Letta ? std::to_string(v.Differenze.size()) + " of " +
-                                                   std::to_string(v.Indirizzi) + " addresses read back differently"
-                                             : std::string("the written addresses could not be read back"))
+  err << "korventa-cli: write: "
+      << (v.Letta ? std::to_string(v.Differenze.size()) + " of " + std::to_string(v.Indirizzi) +
+                        " addresses read back differently"
+                  : std::string("the written addresses could not be read back"))
       << ": the device may hold a partial configuration; writing again completes it\n";
   return kExitComm;
 }
@@ -213,9 +215,8 @@ void AddWriteCommand(CommandTable& table) {
   CLI::App& c = table.Add("write",
                           "read the device, then write a .DST file's or an edited form's configuration to it, "
                           "printing what changes first and reading every written address back",
-                          Device::Needed, [o](Session& s, std::ostream& out, std::ostream& err) {
-                            return Write(s, *o, out, err);
-                          });
+                          Device::Needed,
+                          [o](Session& s, std::ostream& out, std::ostream& err) { return Write(s, *o, out, err); });
   AddWriteSourceOptions(c, *o);
   c.add_flag("--verify,!--no-verify", o->verify, "read every written address back (the default; --no-verify: skip it)");
   c.add_flag("--quiet", o->quiet, "do not print what changes before writing");

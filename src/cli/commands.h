@@ -5,13 +5,14 @@
 // declaration here and one line there.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "cli/session.h"
 
@@ -55,6 +56,8 @@ void AddDumpCommand(CommandTable& table);
 void AddShowCommand(CommandTable& table);
 void AddWriteCommand(CommandTable& table);
 void AddMeasureCommand(CommandTable& table);
+void AddSwitchesCommand(CommandTable& table);
+void AddProductionCommand(CommandTable& table);
 
 // Commands that read their own arguments: everything after the command's
 // name reaches the function as it stands.
@@ -75,17 +78,26 @@ void AddWriteSourceOptions(CLI::App& app, WriteSource& source);
 int PrepareWrite(Session& s, const std::string& name, const WriteSource& source, std::ostream& err);
 void AddDiffCommand(CommandTable& table);
 
-int CmdEeprom(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdRegister(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdRestore(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+void AddEepromCommand(CommandTable& table);
+void AddRegisterCommand(CommandTable& table);
+void AddRestoreCommand(CommandTable& table);
 int CmdBench(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdCheck(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdForcing(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdStability(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdLinearity(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-int CmdSwitches(Session& s, const Args& args, std::ostream& out, std::ostream& err);
-bool SwitchesSenzaDispositivo(const Args& args);
-int CmdProduction(Session& s, const Args& args, std::ostream& out, std::ostream& err);
+// Commands whose options are all "--name VALUE" texts they check
+// themselves: the parser fills a map from option name to the text given.
+using OptionValues = std::map<std::string, std::string>;
+using ValuesFn = int (*)(Session& session, OptionValues values, std::ostream& out, std::ostream& err);
+struct ValueOption {
+  const char* name;  // "--ref"
+  const char* type;  // "R", shown in the help
+  const char* help;
+};
+void AddValuesCommand(CommandTable& table, const std::string& name, const std::string& description, Device device,
+                      std::initializer_list<ValueOption> options, ValuesFn run);
+
+int CmdCheck(Session& s, OptionValues o, std::ostream& out, std::ostream& err);
+int CmdForcing(Session& s, OptionValues o, std::ostream& out, std::ostream& err);
+int CmdStability(Session& s, OptionValues o, std::ostream& out, std::ostream& err);
+int CmdLinearity(Session& s, OptionValues o, std::ostream& out, std::ostream& err);
 
 // A whole number from lo to hi (decimal or 0x-hexadecimal).
 bool ParseInt(const std::string& text, int lo, int hi, int& out);
