@@ -174,61 +174,52 @@ bool Vanished(WaitMode mode, const char* name) {
   return true;
 }
 
-// Streamed measurement frames come every 20 ms: none may be waited for long.
-bool MeasurementFrames(int frames) {
-  test::SimProcess sim;
-  std::string error;
-  if (!sim.Start({"--model", "PLV7110A", "--rate", "50"}, error)) {
+// The link over the serial transport in blocking mode, to a korventa-sim
+// started with the given options.
+struct LinkToSim {
+  bool Start(const std::vector<std::string>& args) {
+    std::string error;
+    if (sim.Start(args, error) && link.OpenPort(sim.SlavePath(), error)) return true;
     std::fprintf(stderr, "bench_transport_latency: %s\n", error.c_str());
     return false;
   }
+  test::SimProcess sim;
   ProgramState state;
   NoDialogs dialogs;
   BusyObserver busy;
-  SerialTransport transport(WaitMode::Blocking);
-  Link link(state, transport, dialogs, busy);
-  if (!link.OpenPort(sim.SlavePath(), error) || link.ReadProduct()[0] != 0) {
-    std::fprintf(stderr, "bench_transport_latency: no device on %s: %s\n", sim.SlavePath().c_str(), error.c_str());
-    return false;
-  }
-  link.StartMeasure();
+  SerialTransport transport{WaitMode::Blocking};
+  Link link{state, transport, dialogs, busy};
+};
+
+// Streamed measurement frames come every 20 ms: none may be waited for long.
+bool MeasurementFrames(int frames) {
+  LinkToSim to;
+  if (!to.Start({"--model", "PLV7110A", "--rate", "50"}) || to.link.ReadProduct()[0] != 0) return false;
+  to.link.StartMeasure();
   std::vector<double> waits;
   for (int i = 0; i < frames; ++i) {
     const auto start = Clock::now();
-    if (link.ReadMeasure()[0] != 0) {
+    if (to.link.ReadMeasure()[0] != 0) {
       std::fprintf(stderr, "bench_transport_latency: measurement frame %d failed\n", i + 1);
       return false;
     }
     waits.push_back(Ms(Clock::now() - start));
   }
-  link.StopMeasure();
-  link.ClosePort();
+  to.link.StopMeasure();
+  to.link.ClosePort();
   std::printf("%-58s %8.2f ms\n", "link: wait for a measurement frame (every 20 ms), median", Median(waits));
   Report("link: wait for a measurement frame (every 20 ms), worst", Worst(waits), 300, "ms");
-  return dialogs.asked == 0;
+  return to.dialogs.asked == 0;
 }
 
 // The port vanishes in the middle of a block read: no time-out is waited out.
 bool VanishDuringRead() {
-  test::SimProcess sim;
-  std::string error;
-  if (!sim.Start({"--model", "PLV7100", "--vanish-after", "12"}, error)) {
-    std::fprintf(stderr, "bench_transport_latency: %s\n", error.c_str());
-    return false;
-  }
-  ProgramState state;
-  NoDialogs dialogs;
-  BusyObserver busy;
-  SerialTransport transport(WaitMode::Blocking);
-  Link link(state, transport, dialogs, busy);
-  if (!link.OpenPort(sim.SlavePath(), error)) {
-    std::fprintf(stderr, "bench_transport_latency: %s\n", error.c_str());
-    return false;
-  }
+  LinkToSim to;
+  if (!to.Start({"--model", "PLV7100", "--vanish-after", "12"})) return false;
   const auto start = Clock::now();
-  const auto bytes = link.ReadBytes(0, 0, 65);
+  const auto bytes = to.link.ReadBytes(0, 0, 65);
   Report("link: a block read whose port vanishes ends after", Ms(Clock::now() - start) / 1e3, 2, "s");
-  return bytes[0] == 1 && link.LastFailureWasPort();
+  return bytes[0] == 1 && to.link.LastFailureWasPort();
 }
 
 // The virtual converter keeps a virtual clock: its pauses cost no real time.
