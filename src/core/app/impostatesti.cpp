@@ -223,14 +223,14 @@ void VisibilitaProgramma(const ProgramState& s, FrmProgram& f, std::optional<int
 
 bool ImpostaTesti(Context& c) {
   ProgramState& s = c.s;
-  // 1. Channels and language.
+  // Channels and language.
   s.NumCanali1 = 1;
   s.OffLingua = CalcolaOffLingua(s);
-  // 2. Main window.
+  // Main window.
   MainWindow(c);
-  // 3. Programming window: captions, then the frames of the model. The
+  // Programming window: captions, then the frames of the model. The
   // model line of variants 2 to 6 comes from memory byte 4, so the model is
-  // recognised first (the read of step 5, done once). When that read fails
+  // recognised first (the line read the model labels need too, done once). When that read fails
   // the frames that need the line keep their state and the set-up stops.
   ProgramCaptions(s, c.w.frm_program);
   const Riconoscimento r = RiconosciModello(c);
@@ -239,17 +239,17 @@ bool ImpostaTesti(Context& c) {
     ModuloVuoto(c.w.frm_program);
   else
     VisibilitaProgramma(s, c.w.frm_program, r.letto ? r.indice : std::nullopt);
-  // 4. The measurement and switch windows take their captions and frames
+  // The measurement and switch windows take their captions and frames
   // for the model here. This comes before the stop of a failed line read:
   // a language change while the device is away still repaints them.
   ImpostaTestiMisura(s, c.w.frm_program, c.w.frm_misura);
-  // 5. The model labels of the main window. A failed line read leaves them
+  // The model labels of the main window. A failed line read leaves them
   // as they were and makes the whole set-up a failure for its caller.
   if (!c.w.communication.Identificato)
     MostraNonIdentificato(c);
   else if (r.letto)
     MostraModello(c, r);
-  // 6. Icons, language flag, port check box; 7. the About window. Neither
+  // Icons, language flag, port check box; the About window. Neither
   // depends on the model, so they follow the language even when the model
   // read failed: a language chosen with the device away (or the port
   // closed) must not leave "Apri Com" and the flag in the old one.

@@ -62,7 +62,7 @@ void Main(Context& c) {
   }
   // Save has no file to write to until a file is opened or saved as.
   m.mnu_File_Save.Enabled = false;
-  // 13. Only the main window shows; the programming window waits for the
+  // Only the main window shows; the programming window waits for the
   // user (or for the first "Open Com").
   principale.Visible = true;
   f[Schermo::frm_program].Visible = false;

@@ -144,8 +144,8 @@ ListeModello ListePerModello(const ProgramState& s);
 // Device input code (byte AND 0x1F) -> catalogue code: variant 6 keeps
 // "Res300K" under device code 18; on variant 7 every input is "Freq".
 int CodiceDaDispositivo(const ProgramState& s, int deviceCode);
-// Catalogue code -> device input code: "Res300K" goes back to 18 on variant
-// 6. (Variant 7 stores the frequency sensor instead of a code.)
+// Catalogue code -> device input code: "Res300K" goes back to 18 on
+// variant 6 (variant 7 stores the frequency sensor instead of a code).
 int CodiceVersoDispositivo(const ProgramState& s, int code);
 
 }  // namespace korventa

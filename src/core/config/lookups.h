@@ -72,14 +72,14 @@ struct SwitchContext {
 };
 
 // Input code 0..51 of a name. With a switch context:
-//  1. offline "PLV7300": the code is the list position (a position below 0
-//     counts as 0); position 0 shows "EEPROM", position p the frequency row
-//     28 + p (an empty box for a position without a row);
-//  2. offline "PLV7110C" at list position 1: 8, the limit box unchanged;
-//  3./4. otherwise the name search; the box shows TestoLimitiCodice;
-//  5. offline "PLV7110B": the code less 15; "PLV7110C": the code less 15
-//     unless it is 0. Those models encode codes from 15 up: a code below 15
-//     (no such input on them, or no match) gives 0, never a negative code.
+//  - offline "PLV7300": the code is the list position (a position below 0
+//    counts as 0); position 0 shows "EEPROM", position p the frequency row
+//    28 + p (an empty box for a position without a row);
+//  - offline "PLV7110C" at list position 1: 8, the limit box unchanged;
+//  - otherwise the name search; the box shows TestoLimitiCodice;
+//  - then offline "PLV7110B": the code less 15; "PLV7110C": the code less 15
+//    unless it is 0. Those models encode codes from 15 up: a code below 15
+//    (no such input on them, or no match) gives 0, never a negative code.
 int TipoDaTesto(const ProgramState& s, std::string_view text, SwitchContext* sw = nullptr);
 int TipoDaTesto(const ProgramState& s, const ComboBox& combo, SwitchContext* sw = nullptr);
 

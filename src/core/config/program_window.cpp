@@ -265,7 +265,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
   const int v = s.CodVariante;
   for (int ch = 0; ch <= s.NumCanali1 && ch < 2; ++ch) {
     const std::size_t c2 = U(ch);
-    // 1. The channel's input code.
+    // The channel's input code.
     int c;
     if (f.cmb_Prog_In[1].Text == Testo(s, kTestoDuplicatore))
       c = TipoDaTesto(s, f.cmb_Prog_In[0]);
@@ -273,7 +273,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
       c = TipoDaTesto(s, f.cmb_Prog_In[c2]);
     f.CodiceIngresso[c2] = c;
 
-    // 2. Start state.
+    // The start state, before the model and the input narrow it.
     Mostra(f.frm_cjc[c2], false);
     Mostra(f.frm_fili[c2], false);
     Mostra(f.frm_break[c2], false);
@@ -282,7 +282,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
     Mostra(f.opt_funz[1], true);  // the "Tank" buttons
     Mostra(f.opt_funz[4], true);
 
-    // 3. By variant.
+    // What the model (variant) offers.
     switch (v) {
       case 0:
         Mostra(f.opt_funz[1], false);
@@ -304,7 +304,7 @@ void AggiornaOpzioni(ProgramState& s, FrmProgram& f) {
         break;
     }
 
-    // 4. By input code.
+    // What the input type needs.
     auto gradi = [&](bool visible) {
       Mostra(f.opt_gradi[c2], visible);
       Mostra(f.opt_gradi_far[c2], visible);
