@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
   StartupProbe probe(sinceMain);
   if (const char* p = std::getenv("KORVENTA_STARTUP_PROBE"); p != nullptr && *p != '\0' && *p != '0')
     app.installEventFilter(&probe);
+  desktop.ChiudiAiSegnali();
   desktop.Avvia();
   return QApplication::exec();
 }

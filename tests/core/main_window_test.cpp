@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "app/context.h"
@@ -361,4 +362,64 @@ TEST_F(MainWindowFixture, WriteIsReadBackAndTheOutcomeShown) {
   EXPECT_NE(dialogs.boxes[0].text.find("configurazione parziale"), std::string::npos);
   EXPECT_NE(dialogs.boxes[0].text.find("indirizzo 20: scritto 64, riletto 40"), std::string::npos)
       << dialogs.boxes[0].text;
+}
+
+// Closing during a write (Exit or the close box with unsaved edits, or the
+// session's SIGTERM with no question) while the link waits after the tenth
+// frame: that frame is the last, program mode is left, the partial-
+// configuration box says how far the write got, then the program closes.
+class ClosingPort : public test::ForwardingTransport {
+ public:
+  using ForwardingTransport::ForwardingTransport;
+  IoStatus Write(std::span<const std::uint8_t> b) override {
+    frames.emplace_back(b.begin(), b.end());
+    if (b.size() == 6 && b[0] == '$' && b[1] == 'W') ++writes;
+    return ForwardingTransport::Write(b);
+  }
+  void Wait(Clock::time_point deadline, bool wakeOnBytes) override {
+    if (writes == 10 && !asked && close) {
+      asked = true;
+      closedAtOnce = close();
+    }
+    ForwardingTransport::Wait(deadline, wakeOnBytes);
+  }
+  std::vector<std::string> frames;
+  int writes = 0;
+  bool asked = false, closedAtOnce = true;
+  std::function<bool()> close;
+};
+
+TEST_F(MainWindowFixture, ClosingDuringAWriteFinishesTheFrameLeavesProgramModeAndSaysHowFar) {
+  for (const bool chiedi : {true, false}) {
+    SCOPED_TRACE(chiedi);
+    s = ProgramState{};
+    w = Windows{};
+    dialogs.boxes.clear();
+    sim::SimOptions o;
+    std::string error;
+    ASSERT_TRUE(sim::ParseSimOptionString("PLV7100", o, error));
+    auto sim = sim::MakeSimTransport(o, error);
+    sim::SimTransport& device = *sim;
+    auto port = std::make_unique<ClosingPort>(std::move(sim));
+    ClosingPort& p = *port;
+    Start(std::move(port));
+    Tick(true);
+    w.frm_program.txt_Input_max[0].Text = "900";
+    m.Modificato = true;
+    p.close = [&] { return RichiediChiusura(*c, chiedi); };
+
+    cmd_write_Click(*c);
+    EXPECT_FALSE(p.closedAtOnce);
+    EXPECT_EQ(p.writes, 10);
+    ASSERT_FALSE(p.frames.empty());
+    EXPECT_EQ(p.frames.back().rfind("$FP", 0), 0u);
+    EXPECT_FALSE(device.Converter().InProgramMode());
+    ASSERT_EQ(dialogs.boxes.size(), 1u);  // no question about the edits
+    EXPECT_NE(dialogs.boxes[0].text.find("configurazione parziale"), std::string::npos);
+    EXPECT_NE(dialogs.boxes[0].text.find("Scritti 10 di 36 byte."), std::string::npos) << dialogs.boxes[0].text;
+    EXPECT_FALSE(s.InUscita);
+    EXPECT_TRUE(ChiusuraInSospeso(*c));
+    EXPECT_TRUE(s.InUscita);
+    EXPECT_FALSE(link->PortOpen());
+  }
 }

@@ -20,6 +20,7 @@
 #include <QtCore/QTimer>
 #include <QtWidgets/QMenu>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/impostatesti.h"
@@ -683,6 +684,45 @@ class DesktopTest : public QObject {
     QVERIFY(!d->Programma().isVisible());
     QVERIFY(!d->Trasporto().IsOpen());
     for (const Finestra& f : d->Ctx().w.communication.finestre.f) QVERIFY(!f.Loaded);
+  }
+
+  // The main window closed while a write runs (the session's SIGTERM does
+  // the same): the write stops after the frame on the wire, leaves program
+  // mode, says how far it got, and only then does the program end.
+  void ClosingDuringAWriteLetsItStopCleanlyFirst() {
+    Avvia("PLV7100", true);
+    d->Principale().Check1()->click();
+    Context& c = d->Ctx();
+    bool chiusaSubito = true;
+    QTimer sorveglia;
+    sorveglia.setInterval(0);
+    connect(&sorveglia, &QTimer::timeout, this, [&] {
+      if (c.link.PairsSent() < 3) return;
+      sorveglia.stop();
+      chiusaSubito = d->Principale().close();
+    });
+    sorveglia.start();
+    d->Esegui(cmd_write_Click);
+
+    QVERIFY(!chiusaSubito);
+    const auto& frames = static_cast<SimEventTransport&>(d->Trasporto()).Inner().Written();
+    const auto ultimaScrittura = std::find_if(frames.rbegin(), frames.rend(),
+                                              [](const std::string& f) { return f.rfind("$W", 0) == 0; });
+    QVERIFY(ultimaScrittura != frames.rend());
+    QVERIFY(ultimaScrittura != frames.rbegin());
+    QVERIFY((ultimaScrittura - 1)->rfind("$FP", 0) == 0);
+    const auto scritte = std::count_if(frames.begin(), frames.end(),
+                                       [](const std::string& f) { return f.rfind("$W", 0) == 0; });
+    QCOMPARE(static_cast<int>(scritte), c.link.PairsSent());
+    QVERIFY(c.link.PairsSent() < static_cast<int>(c.s.BufIndirizzi.size()));
+    QVERIFY(!static_cast<SimEventTransport&>(d->Trasporto()).Inner().Converter().InProgramMode());
+    QCOMPARE(domande->boxes.size(), std::size_t{1});
+    const std::string quanto = "Scritti " + std::to_string(c.link.PairsSent()) + " di " +
+                               std::to_string(c.s.BufIndirizzi.size()) + " byte.";
+    QVERIFY2(domande->boxes[0].text.find(quanto) != std::string::npos, domande->boxes[0].text.c_str());
+    QVERIFY(c.s.InUscita);
+    QVERIFY(!d->Trasporto().IsOpen());
+    QVERIFY(!d->Principale().isVisible());
   }
 };
 

@@ -40,6 +40,19 @@ void AvviaMisura(Context& c) { Cmd_StartRead_Click(c); }
 // Stop: the loop notices after its current wait and sends "SM".
 void FermaMisura(Context& c) { Cmd_StopRead_Click(c); }
 
+// What Exit does once nothing is left to finish.
+void Chiudi(Context& c) {
+  c.s.InUscita = true;
+  // A measuring loop ends at its next turn.
+  c.s.InMisura = false;
+  for (Finestra& f : c.w.communication.finestre.f) {
+    f.Visible = false;
+    f.Loaded = false;
+  }
+  c.w.frm_Oper.Visible = false;
+  c.link.ClosePort();
+}
+
 }  // namespace
 
 void SpiaComunicazione::Notify() {
@@ -257,17 +270,30 @@ void mnu_Action_Measure_Stop_Click(Context& c) { cmd_start_Click(c); }
 
 void mnu_Help_About_Click(Context& c) { Mostra(c, Schermo::frm_About); }
 
-void mnu_Exit_Click(Context& c) {
-  if (!c.s.InUscita && !ConfermaAbbandono(c)) return;
-  c.s.InUscita = true;
-  // A measuring loop ends at its next turn.
-  c.s.InMisura = false;
-  for (Finestra& f : c.w.communication.finestre.f) {
-    f.Visible = false;
-    f.Loaded = false;
+void mnu_Exit_Click(Context& c) { RichiediChiusura(c, true); }
+
+bool RichiediChiusura(Context& c, bool chiedi) {
+  Communication& m = c.w.communication;
+  if (c.s.InUscita) return true;
+  if (m.Occupato) {
+    // Closing the port now would cut a frame and leave the device in
+    // program mode with part of a configuration: let the transaction end
+    // (a measuring loop ends at its next turn).
+    m.ChiusuraRichiesta = true;
+    c.link.SetStopRequest([] { return true; });
+    c.s.InMisura = false;
+    return false;
   }
-  c.w.frm_Oper.Visible = false;
-  c.link.ClosePort();
+  if (chiedi && !m.ChiusuraRichiesta && !ConfermaAbbandono(c)) return false;
+  Chiudi(c);
+  return true;
+}
+
+bool ChiusuraInSospeso(Context& c) {
+  if (c.s.InUscita) return true;
+  if (!c.w.communication.ChiusuraRichiesta || c.w.communication.Occupato) return false;
+  Chiudi(c);
+  return true;
 }
 
 bool Form_QueryUnload(Context& c, Schermo schermo) {

@@ -141,6 +141,10 @@ struct Communication {
   // of this window wait for it to end; their buttons and menu items are
   // disabled meanwhile (AggiornaComandi), so a click is not silently lost.
   bool Occupato = false;
+  // The program was asked to close while a transaction ran: a write stops
+  // after the frame on the wire, and the program closes once the handler
+  // that ran it has returned (ChiusuraInSospeso).
+  bool ChiusuraRichiesta = false;
   // A device answered its identification since the program started (or
   // since the last one that did not): until then the model labels say that
   // no device is identified and the programming window is empty.
@@ -259,8 +263,19 @@ void mnu_Action_Measure_Start_Click(Context& c);
 void mnu_Action_Measure_Stop_Click(Context& c);
 void mnu_Help_About_Click(Context& c);
 // Ends the program: InUscita, measurement stopped, every window unloaded,
-// port closed. Closing the main window runs the same.
+// port closed. Closing the main window runs the same. Unsaved edits are
+// asked about first; during a transaction see RichiediChiusura.
 void mnu_Exit_Click(Context& c);
+// The program asked to close: Exit, the main window's close box, or the
+// session ending (chiedi false: no question, the program must go). With no
+// transaction running it closes at once (true). Otherwise nothing is cut
+// off half-way: a write stops after the frame on the wire, leaves program
+// mode and says how far it got, any other transaction ends as usual; the
+// program closes when that handler returns (false until then).
+bool RichiediChiusura(Context& c, bool chiedi);
+// To be called when a handler has returned: a close asked for while it ran
+// happens now. True when the program is ending.
+bool ChiusuraInSospeso(Context& c);
 
 // A secondary window's close box: only hides it while the program runs.
 // Returns true when the window really unloads (the program is ending).

@@ -70,11 +70,17 @@ class Writer {
     if (!Soglie()) return result_;
     if (!PrimaDiScrivere(c_, 0, TipoScrittura::Configurazione)) return WriteResult::Held;
     if (!c_.link.WriteBytes(0, static_cast<int>(s_.BufIndirizzi.size()))) {
-      // Program mode refused: the link has said so, and nothing was written.
-      if (c_.link.PairsSent() == 0 && !c_.link.Stopped()) return WriteResult::CommFailure;
-      // Cut short half-way (the adapter unplugged, the port failing): the
-      // link shows nothing for that, so say here what the device now holds.
-      c_.dialogs.MsgBox(TestoScritturaParziale(s_), Buttons::Ok, Icon::Error, Titolo());
+      // Program mode refused (the link has said so), or stopped before the
+      // first pair: the device holds what it held.
+      if (c_.link.PairsSent() == 0)
+        return c_.link.Stopped() ? WriteResult::Interrupted : WriteResult::CommFailure;
+      // Cut short half-way (the adapter unplugged, the port failing, the
+      // program closing): the link shows nothing for that, so say here what
+      // the device now holds and how far the write got.
+      c_.dialogs.MsgBox(TestoScritturaParziale(s_) + "\n\n" +
+                            Testo(s_, kTxtScrittiDi,
+                                  {std::to_string(c_.link.PairsSent()), std::to_string(s_.BufIndirizzi.size())}),
+                        Buttons::Ok, Icon::Error, Titolo());
       return WriteResult::Interrupted;
     }
     return WriteResult::Written;

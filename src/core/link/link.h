@@ -56,7 +56,8 @@ class Link {
   int PairsSent() const { return pairsSent_; }
   // Asked between two pairs of WriteBytes: true stops the write there (the
   // frame on the wire is finished, program mode is left) and WriteBytes
-  // fails with Stopped() true. The command line sets it to its signal flag.
+  // fails with Stopped() true. The command line sets it to its signal flag,
+  // the desktop program when it is asked to close during a write.
   void SetStopRequest(std::function<bool()> stop) { stopRequest_ = std::move(stop); }
   bool Stopped() const { return stopped_; }
   // Stored word 0, the first NumCampioni1 table words, stored word 1, the

@@ -15,6 +15,7 @@
 #include "config/write_diff.h"
 #include "factory/frm_eeprom.h"
 #include "qt/app/qt_impostazioni.h"
+#include "qt/app/segnali.h"
 #include "qt/app/sim_event_transport.h"
 #include "qt/link/instrument_channels.h"
 #include "qt/link/serial_transport.h"
@@ -212,6 +213,9 @@ void Desktop::Esegui(const std::function<void(Context&)>& handler) {
   ++profondita_;
   handler(*ctx_);
   --profondita_;
+  // A close asked for while the transaction of this handler ran (the write
+  // has stopped after its frame and said how far it got) happens now.
+  if (profondita_ == 0) ChiusuraInSospeso(*ctx_);
   Aggiorna();
   FineSeUscita();
 }
@@ -268,11 +272,15 @@ void Desktop::Spia() {
 }
 
 void Desktop::FineSeUscita() {
-  // A transaction that was running when Exit was chosen still unwinds
-  // (the port is closed, so it ends at once); the event loop ends after it.
+  // A handler still running when the program closed (a measurement whose
+  // port was closed ends at once) unwinds first; the event loop ends after it.
   if (!s_.InUscita || profondita_ > 0 || finito_) return;
   finito_ = true;
   QCoreApplication::quit();
+}
+
+void Desktop::ChiudiAiSegnali() {
+  segnali_ = std::make_unique<SegnaliUscita>([this] { Esegui([](Context& c) { RichiediChiusura(c, false); }); });
 }
 
 bool Desktop::Chiudi(Schermo schermo) {

@@ -29,6 +29,7 @@ namespace korventa::qt {
 class CommunicationView;
 class ProgramView;
 class LangView;
+class SegnaliUscita;
 class OperView;
 class AboutView;
 class SegnapostoView;
@@ -86,7 +87,12 @@ class Desktop {
   // Repaints every window from its model.
   void Aggiorna();
   // A window's close box. Returns true when the window may really close.
+  // The main window's, during a transaction, lets it end first.
   bool Chiudi(Schermo schermo);
+  // From now on SIGTERM, SIGINT and SIGHUP close the program as Exit does,
+  // without asking about unsaved edits (the program itself installs this;
+  // tests do not).
+  void ChiudiAiSegnali();
 
   Context& Ctx() { return *ctx_; }
   const Immagini& Immagini_() const { return *immagini_; }
@@ -152,6 +158,7 @@ class Desktop {
   std::unique_ptr<TestView> test_;
   std::unique_ptr<EepromView> eeprom_;
 
+  std::unique_ptr<SegnaliUscita> segnali_;
   std::unique_ptr<QTranslator> traduttore_;  // Qt's own texts in Italian
   int linguaQt_ = -1;                          // the language they are in
   int profondita_ = 0;       // handlers running, nested
