@@ -1,6 +1,7 @@
 // korventa-cli production: the factory's production run, headless. Each
 // step's row is printed as it completes, then the whole table; --json gives
-// the rows and the verdict as one document instead.
+// the rows and the verdict as one document instead; --certificate also
+// writes the run's calibration certificate as a PDF file.
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -8,7 +9,9 @@
 #include "app/json.h"
 #include "cli/banco.h"
 #include "cli/commands.h"
+#include "cli/pdf.h"
 #include "factory/collaudo.h"
+#include "factory/rapporto.h"
 
 namespace korventa::cli {
 
@@ -110,7 +113,7 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
 }
 
 struct ProductionOptions {
-  std::string model, channels, onFault = "abort", modelFiles = ".";
+  std::string model, channels, onFault = "abort", modelFiles = ".", certificate;
   std::vector<int> rows;
   bool resume = false, noConsumption = false, noSwitchCheck = false, noCheckpoints = false, defaultImage = false,
        finalProgramming = false, json = false;
@@ -204,11 +207,20 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     out << "\n" << f.lbl_collaudo.Caption << " - " << modello << " - " << verdetto << '\n';
     for (int i : eseguite) out << RigaTesto(f, i) << '\n';
   }
+  int rc = e.righeRosse.empty() ? kExitOk : kExitRedRows;
   if (e.errore) {
     err << "korventa-cli: production: " << e.messaggio << '\n';
-    return kExitComm;
+    rc = kExitComm;
   }
-  return e.righeRosse.empty() ? kExitOk : kExitRedRows;
+  if (!o.certificate.empty()) {
+    // The run's own outcome outranks a certificate that could not be saved.
+    std::string errore;
+    if (!ScriviCertificatoPdf(o.certificate, CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S")), errore)) {
+      err << "korventa-cli: production: " << errore << '\n';
+      if (rc == kExitOk) rc = kExitFile;
+    }
+  }
+  return rc;
 }
 
 }  // namespace
@@ -244,6 +256,8 @@ void AddProductionCommand(CommandTable& table) {
   c.add_flag("--default-image", o->defaultImage, "write the model's default image first");
   c.add_flag("--final-programming", o->finalProgramming, "program the final configuration at the end");
   c.add_flag("--json", o->json, "print every row and the verdict as one JSON document");
+  c.add_option("--certificate", o->certificate, "also write the run's calibration certificate as a PDF file")
+      ->type_name("FILE.pdf");
 }
 
 }  // namespace korventa::cli

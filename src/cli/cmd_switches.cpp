@@ -13,6 +13,7 @@
 #include "app/numbers.h"
 #include "cli/app.h"
 #include "cli/commands.h"
+#include "cli/pdf.h"
 #include "switches/demo.h"
 #include "switches/frm_switch.h"
 
@@ -185,6 +186,7 @@ struct ComponiOptions {
   std::string modello, ingresso, uscita, opzione, canaleB;
   int span = -1, zero = -1;
   std::string divisore;
+  std::string pdf;  // the switch card, when named
   bool asJson = false;
 };
 
@@ -256,10 +258,15 @@ int Componi(Session& s, const ComponiOptions& o, std::ostream& out, std::ostream
     json::Value doc = Documento(f);
     Metti(doc, "model", std::string(sw::ModelliWizard()[U(*pos)].Nome));
     out << json::Write(doc);
-    return kExitOk;
+  } else {
+    out << "model: " << sw::ModelliWizard()[U(*pos)].Nome << '\n';
+    Testo(f, out);
   }
-  out << "model: " << sw::ModelliWizard()[U(*pos)].Nome << '\n';
-  Testo(f, out);
+  std::string errore;
+  if (!o.pdf.empty() && !ScriviSchedaPdf(o.pdf, Scheda(c, OraLocale("%Y-%m-%d")), f.banchi, errore)) {
+    err << "korventa-cli: switches compose: " << errore << '\n';
+    return kExitFile;
+  }
   return kExitOk;
 }
 
@@ -342,6 +349,7 @@ void AddSwitchesCommand(CommandTable& table) {
   compose.add_option("--channel-b", k.canaleB, "channel B's input, output and option")
       ->type_name("INPUT[,OUTPUT[,on|off]]");
   compose.add_flag("--json", k.asJson, "print the banks, channels and tables as one JSON document");
+  compose.add_option("--pdf", k.pdf, "also write the one-page switch card as a PDF file")->type_name("FILE");
 
   CLI::App& setDefault = *c.add_subcommand("set-default",
                                            "write the stored default span or zero "

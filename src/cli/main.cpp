@@ -12,6 +12,11 @@
 
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
+
+#include "cli/pdf.h"
+#include "qt/print/pdf.h"
 #endif
 
 namespace {
@@ -58,7 +63,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef KORVENTA_HAVE_QT_TRANSPORT
   // The serial port wants an application object; the CLI runs no event loop.
-  QCoreApplication app(argc, argv);
+  // Drawing a PDF file also needs fonts, which only a graphical one has (on
+  // the offscreen platform unless one is named, so no display is needed).
+  std::unique_ptr<QCoreApplication> app;
+  if (korventa::cli::ChiedePdf(args))
+    app = korventa::qt::GuiApplicationForPdf(argc, argv);
+  else
+    app = std::make_unique<QCoreApplication>(argc, argv);
 #endif
   StandardOutput buffer;
   std::ostream out(&buffer);

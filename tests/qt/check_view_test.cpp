@@ -110,7 +110,8 @@ class CheckViewTest : public QObject {
     Foto(d->StrumentiVer(), "interfaccia_strum_ver.png");
     QTemporaryDir dir;
     const QString pdf = QDir(dir.path()).filePath("verifica.pdf");
-    QVERIFY(VerificaView::StampaPdf(v.report_ver()->toPlainText(), pdf));
+    std::string errore;
+    QVERIFY2(VerificaView::StampaPdf(v.report_ver()->toPlainText(), pdf, errore), errore.c_str());
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.read(5) == "%PDF-");

@@ -5,8 +5,6 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <QtGui/QCloseEvent>
-#include <QtGui/QPdfWriter>
-#include <QtGui/QTextDocument>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QFormLayout>
@@ -26,6 +24,7 @@
 #include "factory/frm_test.h"
 #include "measure/frm_misura.h"
 #include "qt/app/desktop.h"
+#include "qt/print/pdf.h"
 
 namespace korventa::qt {
 
@@ -164,25 +163,15 @@ VerificaView::VerificaView(Desktop& d) : d_(d) {
       r.overwritePrompt = true;
       const auto nome = c.dialogs.SaveFileName(r);
       if (!nome || nome->empty()) return;
-      if (!StampaPdf(Q(c.w.frm_verifica.report_ver.Text).remove('\r'), Q(*nome)))
-        c.dialogs.MsgBox("PDF: " + *nome, Buttons::Ok, Icon::Error, c.w.frm_verifica.Caption);
+      std::string errore;
+      if (!StampaPdf(Q(c.w.frm_verifica.report_ver.Text), Q(*nome), errore, c.s.Lingua))
+        c.dialogs.MsgBox("PDF: " + errore, Buttons::Ok, Icon::Error, c.w.frm_verifica.Caption);
     });
   });
 }
 
-bool VerificaView::StampaPdf(const QString& testo, const QString& file) {
-  QPdfWriter pdf(file);
-  if (!pdf.setPageSize(QPageSize(QPageSize::A4))) return false;
-  pdf.setTitle("Verifica taratura");
-  pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-  QTextDocument doc;
-  QFont f("Monospace");
-  f.setStyleHint(QFont::TypeWriter);
-  f.setPointSizeF(9);
-  doc.setDefaultFont(f);
-  doc.setPlainText(testo);
-  doc.print(&pdf);
-  return true;
+bool VerificaView::StampaPdf(const QString& testo, const QString& file, std::string& errore, int lingua) {
+  return ScriviTestoPdf(S(file), "Verifica taratura", S(testo), errore, lingua);
 }
 
 void VerificaView::closeEvent(QCloseEvent* e) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include <QtWidgets/QWidget>
 
@@ -34,8 +35,9 @@ class VerificaView final : public QWidget {
   void Rendi();
   QPushButton* Pulsante(const char* nome) const;
   QPlainTextEdit* report_ver() const { return report_; }
-  // Prints the report into a PDF file (Qt's own PDF writer).
-  static bool StampaPdf(const QString& testo, const QString& file);
+  // Prints the report into a PDF file (Qt's own PDF writer), replaced
+  // atomically; false with the reason otherwise.
+  static bool StampaPdf(const QString& testo, const QString& file, std::string& errore, int lingua = 1);
 
  protected:
   void closeEvent(QCloseEvent* e) override;

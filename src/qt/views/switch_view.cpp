@@ -1,12 +1,9 @@
 #include "qt/views/switch_view.h"
 
-#include <QtCore/QBuffer>
 #include <QtCore/QDate>
 #include <QtGui/QCloseEvent>
-#include <QtGui/QPageSize>
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
-#include <QtGui/QPdfWriter>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QGroupBox>
@@ -23,6 +20,7 @@
 #include "files/safe_file.h"
 #include "qt/app/desktop.h"
 #include "qt/app/pictures.h"
+#include "qt/print/pdf.h"
 
 namespace korventa::qt {
 
@@ -59,54 +57,7 @@ void BloccoDip::Imposta(const BancoDip& b) {
 
 void BloccoDip::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  Disegna(p, QRectF(rect()).adjusted(2, 2, -2, -2), banco_);
-}
-
-void BloccoDip::Disegna(QPainter& p, const QRectF& r, const BancoDip& b) {
-  p.save();
-  p.setRenderHint(QPainter::Antialiasing);
-  const int n = b.interruttori;
-  const double didascalia = r.height() * 0.18;
-  QFont font = p.font();
-  font.setPixelSize(std::max(8, static_cast<int>(didascalia * 0.8)));
-  font.setBold(true);
-  p.setFont(font);
-  p.setPen(Qt::black);
-  p.drawText(QRectF(r.left(), r.top(), r.width(), didascalia), Qt::AlignLeft | Qt::AlignVCenter, Q(b.Caption));
-  // The red body with rounded corners, as the switch blocks are made.
-  const double larghezzaCella = (r.width() - 12) / 8.0;
-  const QRectF corpo(r.left(), r.top() + didascalia, larghezzaCella * n + 12, r.height() - 2 * didascalia);
-  p.setPen(QPen(QColor(120, 0, 0), 1.5));
-  p.setBrush(QColor(200, 30, 30));
-  p.drawRoundedRect(corpo, 4, 4);
-  // "ON" and its arrow on the top edge of the body.
-  QFont piccolo = font;
-  piccolo.setPixelSize(std::max(7, static_cast<int>(corpo.height() * 0.14)));
-  p.setFont(piccolo);
-  p.setPen(Qt::white);
-  const double alto = corpo.top() + corpo.height() * 0.02;
-  const QRectF scrittaOn(corpo.left() + 4, alto, 40, corpo.height() * 0.18);
-  p.drawText(scrittaOn, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ON \u2191"));
-  // The slides: white slot, the lever up (ON) or down, numbered under it.
-  const double cima = corpo.top() + corpo.height() * 0.22;
-  const double altezzaFessura = corpo.height() * 0.62;
-  for (int j = 0; j < n; ++j) {
-    const double x = corpo.left() + 6 + j * larghezzaCella;
-    const QRectF fessura(x + larghezzaCella * 0.2, cima, larghezzaCella * 0.6, altezzaFessura);
-    p.setPen(QPen(QColor(60, 60, 60), 1));
-    p.setBrush(QColor(245, 245, 245));
-    p.drawRect(fessura);
-    const bool on = b.on[U(j)];
-    const QRectF leva(fessura.left() + 1.5, on ? fessura.top() + 1.5 : fessura.center().y() + 0.5,
-                      fessura.width() - 3, fessura.height() / 2 - 2);
-    p.setBrush(on ? QColor(30, 30, 30) : QColor(110, 110, 110));
-    p.drawRect(leva);
-    p.setPen(Qt::black);
-    p.setFont(font);
-    p.drawText(QRectF(x, corpo.bottom(), larghezzaCella, didascalia), Qt::AlignCenter,
-               QString::number(b.numero[U(j)]));
-  }
-  p.restore();
+  DisegnaBancoDip(p, QRectF(rect()).adjusted(2, 2, -2, -2), banco_);
 }
 
 LampadaCheck::LampadaCheck(QWidget* parent) : QWidget(parent) { setFixedSize(22, 22); }
@@ -309,48 +260,8 @@ void SwitchView::Rendi() {
 
 bool SwitchView::SalvaScheda(const std::string& path, std::string& errore) {
   const Context& c = d_.Ctx();
-  const SchedaSwitch k = Scheda(c, S(QDate::currentDate().toString(Qt::ISODate)));
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter pdf(&buffer);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(300);
-    pdf.setTitle(Q(k.Titolo));
-    QPainter p(&pdf);
-    const double w = pdf.width();
-    double y = 0;
-    QFont f = p.font();
-    f.setPointSize(20);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRectF(0, y, w, 120), Qt::AlignLeft | Qt::AlignVCenter, Q(k.Titolo));
-    y += 160;
-    f.setPointSize(11);
-    f.setBold(false);
-    p.setFont(f);
-    for (const auto& [didascalia, valore] : k.Righe) {
-      const QRectF r(300, y, w - 300, 600);
-      const QRectF occupato = p.boundingRect(r, Qt::TextWordWrap, Q(valore));
-      QFont b = f;
-      b.setBold(true);
-      p.setFont(b);
-      p.drawText(QRectF(0, y, 300, 60), Qt::AlignLeft, Q(didascalia));
-      p.setFont(f);
-      p.drawText(r, Qt::TextWordWrap, Q(valore));
-      y += std::max(70.0, occupato.height() + 10);
-    }
-    y += 40;
-    for (const auto& b : c.w.frm_switch.banchi) {
-      if (!b.Visible) continue;
-      BloccoDip::Disegna(p, QRectF(0, y, w * 0.7, 420), b);
-      y += 460;
-    }
-  }
-  const QByteArray& dati = buffer.data();
-  return WriteFileAtomically(
-      path, {reinterpret_cast<const std::uint8_t*>(dati.constData()), static_cast<std::size_t>(dati.size())}, errore,
-      d_.Ctx().s.Lingua);
+  return ScriviSchedaSwitch(path, Scheda(c, S(QDate::currentDate().toString(Qt::ISODate))), c.w.frm_switch.banchi,
+                            errore, c.s.Lingua);
 }
 
 void SwitchView::Stampa() {

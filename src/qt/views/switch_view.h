@@ -18,7 +18,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPainter;
 class QPushButton;
 class QRadioButton;
 
@@ -34,8 +33,6 @@ class BloccoDip final : public QWidget {
   void Imposta(const BancoDip& b);
   const BancoDip& Banco() const { return banco_; }
   QSize sizeHint() const override { return {300, 132}; }
-  // Draws a bank into any painter (the window and the PDF card).
-  static void Disegna(QPainter& p, const QRectF& r, const BancoDip& b);
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -2,11 +2,7 @@
 
 #include <QtCore/QDateTime>
 #include <QtCore/QDir>
-#include <QtCore/QSaveFile>
 #include <QtCore/QSettings>
-#include <QtGui/QPageSize>
-#include <QtGui/QPainter>
-#include <QtGui/QPdfWriter>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QGridLayout>
@@ -25,6 +21,7 @@
 #include "config/write_config.h"
 #include "factory/rapporto.h"
 #include "qt/app/desktop.h"
+#include "qt/print/pdf.h"
 #include "qt/views/render.h"
 
 namespace korventa::qt {
@@ -45,74 +42,6 @@ const std::array<int, kRigheTara>& OrdineRighe() {
   static const std::array<int, kRigheTara> kOrdine = {0, 1, 2, 3, 4, 5, 20, 6, 7, 8, 9,
                                                       12, 13, 14, 15, 16, 17, 21, 18, 19, 10, 11};
   return kOrdine;
-}
-
-// The certificate: one page per device, drawn with Qt's PDF writer into a
-// file replaced atomically.
-bool ScriviCertificato(const QString& percorso, const Certificato& c, QString& errore) {
-  QSaveFile file(percorso);
-  if (!file.open(QIODevice::WriteOnly)) {
-    errore = file.errorString();
-    return false;
-  }
-  {
-    QPdfWriter pdf(&file);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(300);
-    pdf.setTitle("Calibration certificate " + Q(c.modello));
-    QPainter p(&pdf);
-    const int w = pdf.width();
-    int y = 0;
-    auto riga = [&](const QString& testo, int pt, bool grassetto = false) {
-      QFont f("Helvetica", pt);
-      f.setBold(grassetto);
-      p.setFont(f);
-      const int h = QFontMetrics(f, &pdf).height();
-      y += h;
-      p.drawText(0, y, testo);
-      y += h / 4;
-    };
-    riga("Calibration certificate", 18, true);
-    riga("Model " + Q(c.modello) + "    " + Q(c.identificazione), 10);
-    riga("Date " + Q(c.dataOra), 10);
-    QString strumenti;
-    for (const auto& s : c.strumenti) strumenti += Q(s) + "   ";
-    riga("Bench: " + strumenti, 9);
-    for (const auto& m : c.correnti)
-      riga(QString("Supply current at %1 V: %2 mA (limit %3 ± 5 mA)")
-               .arg(Q(m.volt))
-               .arg(m.mA, 0, 'f', 2)
-               .arg(m.limite, 0, 'f', 0),
-           9);
-    y += 30;
-    const QStringList colonne = {"Step", "Constant", "Nominal", "Tol.", "Zero", "Half", "Full", "Tol.", "Result"};
-    const std::array<double, 9> larghezze = {0.11, 0.16, 0.09, 0.08, 0.12, 0.12, 0.12, 0.09, 0.08};
-    auto tabella = [&](const QStringList& celle, bool grassetto) {
-      QFont f("Helvetica", 8);
-      f.setBold(grassetto);
-      p.setFont(f);
-      const int h = QFontMetrics(f, &pdf).height();
-      y += h;
-      double x = 0;
-      for (int i = 0; i < celle.size(); ++i) {
-        p.drawText(static_cast<int>(x), y, celle[i]);
-        x += larghezze[U(i)] * w;
-      }
-      y += h / 3;
-    };
-    tabella(colonne, true);
-    for (const auto& r : c.righe)
-      tabella({Q(r.passo), Q(r.costante), Q(r.nominale), Q(r.tolleranza), Q(r.letture[0]), Q(r.letture[1]),
-               Q(r.letture[2]), Q(r.tolleranzaLetture), Q(r.esito)},
-              false);
-    y += 40;
-    riga("Verdict: " + Q(c.verdetto), 14, true);
-  }
-  if (!file.commit()) {
-    errore = file.errorString();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -383,11 +312,10 @@ void TaraView::Rapporto(const EsitoCollaudo& e) {
   const Certificato c = CompilaCertificato(f, d_.Banco().Selettori(), e, S(ora.toString("yyyy-MM-dd HH:mm:ss")));
   const QString cartella = CartellaRapporti();
   QDir().mkpath(cartella);
-  QString errore;
   const QString nome = QDir(cartella).filePath(Q(f.modello) + "_" + ora.toString("yyyyMMdd_HHmmss") + ".pdf");
-  std::string erroreLog;
-  if (!ScriviCertificato(nome, c, errore) || !AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog))
-    d_.Ctx().dialogs.MsgBox("Rapporto non scritto: " + S(errore) + erroreLog, Buttons::Ok, Icon::Warning,
+  std::string errore, erroreLog;
+  if (!ScriviCertificato(S(nome), c, errore, d_.Ctx().s.Lingua) || !AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog))
+    d_.Ctx().dialogs.MsgBox("Rapporto non scritto: " + errore + erroreLog, Buttons::Ok, Icon::Warning,
                             f.modello);
 }
 
