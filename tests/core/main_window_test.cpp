@@ -414,11 +414,27 @@ TEST_F(MainWindowFixture, ClosingDuringAWriteFinishesTheFrameLeavesProgramModeAn
     ASSERT_FALSE(p.frames.empty());
     EXPECT_EQ(p.frames.back().rfind("$FP", 0), 0u);
     EXPECT_FALSE(device.Converter().InProgramMode());
-    ASSERT_EQ(dialogs.boxes.size(), 1u);  // no question about the edits
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_NE(dialogs.boxes[0].text.find("configurazione parziale"), std::string::npos);
     EXPECT_NE(dialogs.boxes[0].text.find("Scritti 10 di 36 byte."), std::string::npos) << dialogs.boxes[0].text;
     EXPECT_FALSE(s.InUscita);
-    EXPECT_TRUE(ChiusuraInSospeso(*c));
+    if (chiedi) {
+      // The close box: the edits are asked about; Cancel keeps the program
+      // and its edits, and the next write is not stopped.
+      dialogs.answers.push_back(Answer::Cancel);
+      EXPECT_FALSE(ChiusuraInSospeso(*c));
+      ASSERT_EQ(dialogs.boxes.size(), 2u);
+      EXPECT_FALSE(s.InUscita);
+      EXPECT_TRUE(link->PortOpen());
+      p.close = nullptr;
+      cmd_write_Click(*c);
+      EXPECT_FALSE(device.Converter().InProgramMode());
+      EXPECT_EQ(p.writes, 10 + 36);
+      EXPECT_TRUE(RichiediChiusura(*c, false));
+    } else {
+      EXPECT_TRUE(ChiusuraInSospeso(*c));
+      EXPECT_EQ(dialogs.boxes.size(), 1u);  // a signal asks nothing
+    }
     EXPECT_TRUE(s.InUscita);
     EXPECT_FALSE(link->PortOpen());
   }

@@ -168,10 +168,10 @@ TEST_F(LinkOverSim, ReadsStreamedMeasurementsAfterStarting) {
   ASSERT_EQ(link.ReadProduct()[0], 0);
   link.StartMeasure();
   for (int i = 0; i < 3; ++i) {
-    const auto start = Clock::now();
+    // Each frame is taken as it comes: a time-out would have asked.
     const auto m = link.ReadMeasure();
     EXPECT_EQ(m[0], 0);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(300)) << "frames come every 20 ms";
+    EXPECT_TRUE(dialogs.boxes.empty()) << "frame " << i << " was waited out";
     // Output A in raw counts; the converter's calibration points are 800
     // and 3500, and its output never leaves the neighbourhood.
     const double outA = DecodeMeasureFloat(m[2], m[3], m[4]);
@@ -215,15 +215,15 @@ INSTANTIATE_TEST_SUITE_P(Faults, LinkOverFaultySim,
 
 TEST_F(LinkOverSim, VanishedPortIsReportedAndANewOneCanBeOpened) {
   ASSERT_NO_FATAL_FAILURE(Connect({"--model", "PLV7100", "--vanish-after", "12"}));
-  const auto start = Clock::now();
   const auto bytes = link.ReadBytes(0, 0, 65);
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2)) << "the vanish must not wait out time-outs";
   EXPECT_EQ(bytes[0], 1);
   EXPECT_EQ(state.ErroreCom, 1);
   EXPECT_EQ(busy.portLost, 1);
   EXPECT_TRUE(link.LastFailureWasPort());
   EXPECT_FALSE(link.PortOpen());
-  EXPECT_TRUE(dialogs.boxes.empty());  // a port error ends the read without a question
+  // A port error ends the read at once, without a question: waiting out
+  // the time-outs of its tries would have ended in one.
+  EXPECT_TRUE(dialogs.boxes.empty());
   EXPECT_FALSE(busy.busy);
   EXPECT_TRUE(busy.mainEnabled);
 

@@ -279,6 +279,9 @@ bool RichiediChiusura(Context& c, bool chiedi) {
     // Closing the port now would cut a frame and leave the device in
     // program mode with part of a configuration: let the transaction end
     // (a measuring loop ends at its next turn).
+    // Asked from the close box, the unsaved edits are asked about once the
+    // transaction has ended; a session that ends (a signal) asks nothing.
+    m.ChiusuraChiedi = m.ChiusuraRichiesta ? m.ChiusuraChiedi && chiedi : chiedi;
     m.ChiusuraRichiesta = true;
     c.link.SetStopRequest([] { return true; });
     c.s.InMisura = false;
@@ -291,7 +294,15 @@ bool RichiediChiusura(Context& c, bool chiedi) {
 
 bool ChiusuraInSospeso(Context& c) {
   if (c.s.InUscita) return true;
-  if (!c.w.communication.ChiusuraRichiesta || c.w.communication.Occupato) return false;
+  Communication& m = c.w.communication;
+  if (!m.ChiusuraRichiesta || m.Occupato) return false;
+  m.ChiusuraRichiesta = false;
+  // Edits the write did not finish are still only in the window: the user
+  // may stay and write again or save them.
+  if (m.ChiusuraChiedi && !ConfermaAbbandono(c)) {
+    c.link.SetStopRequest(nullptr);
+    return false;
+  }
   Chiudi(c);
   return true;
 }

@@ -145,6 +145,9 @@ struct Communication {
   // after the frame on the wire, and the program closes once the handler
   // that ran it has returned (ChiusuraInSospeso).
   bool ChiusuraRichiesta = false;
+  // ... and unsaved edits are to be asked about then (the close box, not a
+  // signal).
+  bool ChiusuraChiedi = false;
   // A device answered its identification since the program started (or
   // since the last one that did not): until then the model labels say that
   // no device is identified and the programming window is empty.
