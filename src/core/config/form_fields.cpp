@@ -232,7 +232,10 @@ bool FormFromJson(const json::Value& doc, FrmProgram& form, std::string& error) 
     return false;
   }
   FrmProgram copy = form;
-  for (const auto& [key, v] : doc.items()) {
+  for (const auto& item : doc.items()) {
+    // Named, not bound: a lambda below uses them.
+    const std::string& key = item.key();
+    const json::Value& v = item.value();
     if (key == kFormVisible || key == kFormCaptions) continue;
     bool known = false;
     bool ok = true;
