@@ -191,6 +191,14 @@ TEST_F(MainWindowFixture, ViewButtonsToggleTheirWindows) {
   cmd_modo_Click(*c, 2);
   EXPECT_FALSE(F(Schermo::frm_switch).Visible);
   EXPECT_TRUE(F(Schermo::frm_misura).Visible);
+
+  // The two-device window's "Imposta Menù  Programmazione" never toggles the
+  // programming window away: it stays, in front, the measurement window goes.
+  const auto davanti = F(Schermo::frm_program).PrimoPiano;
+  Frm3100_Command5_Click(*c);
+  EXPECT_TRUE(F(Schermo::frm_program).Visible);
+  EXPECT_FALSE(F(Schermo::frm_misura).Visible);
+  EXPECT_GT(F(Schermo::frm_program).PrimoPiano, davanti);
 }
 
 TEST_F(MainWindowFixture, MeasureMenuStartAndStopAreNotMirrorImages) {

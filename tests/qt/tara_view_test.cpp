@@ -12,6 +12,7 @@
 #include <QtWidgets/QRadioButton>
 #include <QtWidgets/QTableWidget>
 
+#include <functional>
 #include <memory>
 
 #include "qt/app/desktop.h"
@@ -26,10 +27,13 @@ class TaraViewTest : public QObject {
 
  private slots:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+  // Each run's certificate and log line go to a folder of its own.
+  void init() {
+    rapporti_ = std::make_unique<QTemporaryDir>();
+    QSettings("KORVENTA", "korventa").setValue("collaudo/rapporti", rapporti_->path());
+  }
 
   void StopDuringTheRunEndsItAtTheNextStep() {
-    QTemporaryDir rapporti;
-    QSettings("KORVENTA", "korventa").setValue("collaudo/rapporti", rapporti.path());
     test::ScriptedDialogs domande;
     OpzioniDesktop o;
     o.simula = "PLV7110A,baud=0";
@@ -37,30 +41,10 @@ class TaraViewTest : public QObject {
     Desktop d(o, errore, &domande);
     QVERIFY2(d.Valido(), errore.c_str());
     d.Avvia();
-    TaraView& t = d.Taratura();
-    t.show();
-    t.opt_modello(1)->click();
-    FrmTara& f = d.Ctx().w.frm_tara;
-    QCOMPARE(f.modello, std::string("PLV7110A"));
-    f.chk_switch.Value = f.chk_Consumo.Value = f.chk_controllo.Value = f.chk_programma.Value = false;
-    for (auto& r : f.righe) r.chk_tara.Value = false;
-    f.righe[0].chk_tara.Value = f.righe[1].chk_tara.Value = true;
-    f.ritardo = 0.2;  // the settling delay is the window's; a short one keeps the test quick
-    t.Rendi();
-
+    TaraView& t = Apri(d);
     // Row 0 is the first in the table; STOP as soon as it shows yellow.
-    QString stato;
-    QTimer sorveglia;
-    sorveglia.setInterval(20);
-    connect(&sorveglia, &QTimer::timeout, this, [&] {
-      if (stato.isEmpty() && t.Tabella()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00)) {
-        stato = t.lbl_collaudo()->text();
-        t.Command5()->click();
-      }
-    });
-    sorveglia.start();
-    t.Command2()->click();
-    sorveglia.stop();
+    const QString stato = CorriFermando(t, [&t] { t.Command5()->click(); });
+    FrmTara& f = d.Ctx().w.frm_tara;
 
     QCOMPARE(stato, QString("COLLAUDO IN CORSO"));
     QCOMPARE(t.lbl_collaudo()->text(), QString("COLLAUDO TERMINATO"));
@@ -71,7 +55,7 @@ class TaraViewTest : public QObject {
     QVERIFY(t.Command2()->isEnabled());
     if (qEnvironmentVariableIsSet("KORVENTA_SCREENSHOTS"))
       t.grab().save(QDir(qEnvironmentVariable("KORVENTA_SCREENSHOTS")).filePath("frm_tara.png"));
-    const QDir cartella(rapporti.path());
+    const QDir cartella(rapporti_->path());
     QCOMPARE(cartella.entryList({"PLV7110A_*.pdf"}).size(), 1);
     QFile log(cartella.filePath("collaudi.csv"));
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -83,6 +67,68 @@ class TaraViewTest : public QObject {
     t.Command7()->click();
     QVERIFY(d.Ctx().w.frm_verifica.Visible);
     QCOMPARE(d.Ctx().w.frm_verifica.Spia_verifica.Caption, std::string("STOP"));
+
+    // Closing only hides: the rows keep their colours for Riprendi.
+    t.close();
+    QVERIFY(!t.isVisible() && !f.Visible);
+    QCOMPARE(f.righe[0].txt_k1.colore, Colore::Verde);
+  }
+
+  // Exit while the run goes on: the run stops at its next step as STOP
+  // would have it, and the program closes after it, not in the middle.
+  void ExitDuringTheRunWaitsForTheRunToStop() {
+    test::ScriptedDialogs domande;
+    OpzioniDesktop o;
+    o.simula = "PLV7110A,baud=0";
+    std::string errore;
+    Desktop d(o, errore, &domande);
+    QVERIFY2(d.Valido(), errore.c_str());
+    d.Avvia();
+    TaraView& t = Apri(d);
+    bool uscitaSubito = true;
+    CorriFermando(t, [&] {
+      d.Esegui([](Context& c) { mnu_Exit_Click(c); });
+      uscitaSubito = d.Ctx().s.InUscita;
+    });
+    QVERIFY(!uscitaSubito);
+    QVERIFY(d.Ctx().s.InUscita);
+    QCOMPARE(d.Ctx().w.frm_tara.lbl_collaudo.Caption, std::string("COLLAUDO TERMINATO"));
+    QVERIFY(d.Ctx().w.frm_tara.righe[1].txt_k1.Text.empty());
+  }
+
+ private:
+  std::unique_ptr<QTemporaryDir> rapporti_;
+
+  // The window of a desktop on the simulated PLV7110A, set to run rows 0
+  // and 1 alone.
+  static TaraView& Apri(Desktop& d) {
+    TaraView& t = d.Taratura();
+    d.Esegui([](Context& c) { c.w.frm_tara.Visible = true; });
+    t.opt_modello(1)->click();
+    FrmTara& f = d.Ctx().w.frm_tara;
+    f.chk_switch.Value = f.chk_Consumo.Value = f.chk_controllo.Value = f.chk_programma.Value = false;
+    for (auto& r : f.righe) r.chk_tara.Value = false;
+    f.righe[0].chk_tara.Value = f.righe[1].chk_tara.Value = true;
+    f.ritardo = 0.2;  // the settling delay is the window's; a short one keeps the test quick
+    t.Rendi();
+    return t;
+  }
+
+  // START; `ferma` runs once, as soon as row 0 shows yellow. Gives the
+  // status label as it was then.
+  QString CorriFermando(TaraView& t, const std::function<void()>& ferma) {
+    QString stato;
+    QTimer sorveglia;
+    sorveglia.setInterval(20);
+    connect(&sorveglia, &QTimer::timeout, this, [&] {
+      if (stato.isEmpty() && t.Tabella()->item(0, 1)->background().color() == QColor(0xFF, 0xFF, 0x00)) {
+        stato = t.lbl_collaudo()->text();
+        ferma();
+      }
+    });
+    sorveglia.start();
+    t.Command2()->click();
+    return stato;
   }
 };
 

@@ -195,6 +195,13 @@ void cmd_modo_Click(Context& c, int i) {
     ReadSwitch(c);
 }
 
+void MostraSoloProgramma(Context& c) {
+  Di(c, Schermo::frm_program).Visible = false;
+  Di(c, Schermo::frm_misura).Visible = false;
+  Di(c, Schermo::frm_program).Left = kSinistraProgramma;
+  Mostra(c, Schermo::frm_program);
+}
+
 void cmd_read_Click(Context& c) {
   // A second exchange started while one runs would interleave its frames
   // with the running one's on the same line.
@@ -275,7 +282,7 @@ void mnu_Exit_Click(Context& c) { RichiediChiusura(c, true); }
 bool RichiediChiusura(Context& c, bool chiedi) {
   Communication& m = c.w.communication;
   if (c.s.InUscita) return true;
-  if (m.Occupato) {
+  if (m.Occupato || c.w.frm_tara.inCorso) {
     // Closing the port now would cut a frame and leave the device in
     // program mode with part of a configuration: let the transaction end
     // (a measuring loop ends at its next turn).
@@ -283,7 +290,14 @@ bool RichiediChiusura(Context& c, bool chiedi) {
     // transaction has ended; a session that ends (a signal) asks nothing.
     m.ChiusuraChiedi = m.ChiusuraRichiesta ? m.ChiusuraChiedi && chiedi : chiedi;
     m.ChiusuraRichiesta = true;
-    c.link.SetStopRequest([] { return true; });
+    if (c.w.frm_tara.inCorso) {
+      // A production run or a sweep stops as its STOP would have it, at the
+      // next step, with the supply off and the device out of program mode.
+      c.w.frm_tara.stop = true;
+      c.w.frm_tara.sweepStop = true;
+    } else {
+      c.link.SetStopRequest([] { return true; });
+    }
     c.s.InMisura = false;
     return false;
   }
@@ -295,7 +309,7 @@ bool RichiediChiusura(Context& c, bool chiedi) {
 bool ChiusuraInSospeso(Context& c) {
   if (c.s.InUscita) return true;
   Communication& m = c.w.communication;
-  if (!m.ChiusuraRichiesta || m.Occupato) return false;
+  if (!m.ChiusuraRichiesta || m.Occupato || c.w.frm_tara.inCorso) return false;
   m.ChiusuraRichiesta = false;
   // Edits the write did not finish are still only in the window: the user
   // may stay and write again or save them.

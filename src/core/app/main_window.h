@@ -248,6 +248,8 @@ void Check1_Click(Context& c);
 // View button i (0 programming, 1 measurement, 2 switch): shows or hides
 // that window and brings it to the front.
 void cmd_modo_Click(Context& c, int i);
+// The programming window shown and in front, the measurement window hidden.
+void MostraSoloProgramma(Context& c);
 void cmd_read_Click(Context& c);
 void cmd_write_Click(Context& c);
 // Starts live measurement, or stops it while it runs.

@@ -74,6 +74,11 @@ struct RigaTara {
 struct FrmTara {
   FrmTara();
 
+  // The window opens at this size (twips); closing it only hides it, so the
+  // rows keep their colours for the next run.
+  static constexpr int Width = 11175, Height = 8100;
+  bool Visible = false;
+
   int opt_modello = -1;
   std::string modello;
   std::array<RigaTara, kRigheTara> righe{};

@@ -1,5 +1,7 @@
 #include "factory/frm_3100.h"
 
+#include "app/context.h"
+#include "app/main_window.h"
 #include "calibration/frm_tara.h"
 
 namespace korventa {
@@ -69,5 +71,7 @@ bool DispositivoAbilitato(const Frm3100& f, int dispositivo) {
 }
 
 int DispositivoAttivo(const Frm3100& f) { return f.attivo2 ? 1 : 0; }
+
+void Frm3100_Command5_Click(Context& c) { MostraSoloProgramma(c); }
 
 }  // namespace korventa

@@ -9,6 +9,7 @@
 
 namespace korventa {
 
+struct Context;
 enum class Colore;
 
 struct PulsanteDispositivo : CommandButton {
@@ -45,5 +46,8 @@ void InizioCorsa3100(Frm3100& f);
 bool DispositivoAbilitato(const Frm3100& f, int dispositivo);
 // The device the bench is connected to now (0 or 1).
 int DispositivoAttivo(const Frm3100& f);
+// "Imposta Menù  Programmazione": the programming window on its own, the
+// measurement window put away.
+void Frm3100_Command5_Click(Context& c);
 
 }  // namespace korventa

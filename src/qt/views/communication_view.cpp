@@ -239,10 +239,8 @@ CommunicationView::CommunicationView(Desktop& d) : d_(d) {
   Voce(collaudo, &C::mnu_Collaudo_EEprom, mnu_Collaudo_EEprom_Click);
   Voce(collaudo, &C::mnu_Collaudo_Taratura, nullptr);
   connect(voci_.back().second, &QAction::triggered, this, [this] {
-    TaraView& t = d_.Taratura();
-    t.Rendi();
-    t.show();
-    t.raise();
+    d_.Taratura();
+    d_.Esegui([](Context& c) { c.w.frm_tara.Visible = true; });
   });
   Voce(collaudo, &C::mnu_test, [](Context& c) { c.w.frm_test.Visible = true; });
   // The check is also reached from the calibration window's Prog.

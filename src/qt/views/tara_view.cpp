@@ -3,6 +3,7 @@
 #include <QtCore/QDateTime>
 #include <QtCore/QDir>
 #include <QtCore/QSettings>
+#include <QtGui/QCloseEvent>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QGridLayout>
@@ -78,8 +79,7 @@ Frm3100View::Frm3100View(Desktop& d) : d_(d) {
   cmd_[5] = new QPushButton(this);
   v->addWidget(cmd_[5]);
   connect(cmd_[5], &QPushButton::clicked, this, [this] {
-    // The programming window, on its own.
-    d_.Esegui([](Context& c) { cmd_modo_Click(c, 0); });
+    d_.Esegui([](Context& c) { Frm3100_Command5_Click(c); });
   });
 }
 
@@ -284,7 +284,13 @@ TaraView::TaraView(Desktop& d) : d_(d) {
   });
 
   f3100_ = std::make_unique<Frm3100View>(d_);
-  resize(1100, 760);
+  // The layout's minimum wins where the fonts need more room.
+  resize(FrmTara::Width / kTwipsPerPixel, FrmTara::Height / kTwipsPerPixel);
+}
+
+void TaraView::closeEvent(QCloseEvent* e) {
+  d_.Esegui([](Context& c) { c.w.frm_tara.Visible = false; });
+  e->accept();
 }
 
 QString TaraView::CartellaRapporti() const {
@@ -362,6 +368,13 @@ void TaraView::Rendi() {
   lbl_collaudo_->setPalette(p);
   for (auto* b : {start_, riprendi_, on_, off_, taraA_, taraB_, lettMult_, dueCanali_}) b->setEnabled(!corre_);
   f3100_->Rendi();
+  if (isVisible() != m.Visible) {
+    setVisible(m.Visible);
+    if (m.Visible) {
+      raise();
+      activateWindow();
+    }
+  }
 }
 
 }  // namespace korventa::qt

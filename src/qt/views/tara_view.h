@@ -12,6 +12,7 @@
 #include "factory/collaudo.h"
 
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -51,6 +52,9 @@ class TaraView final : public QWidget {
   Frm3100View& Vista3100() { return *f3100_; }
   // Where the certificates and the log go.
   QString CartellaRapporti() const;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   void Rapporto(const EsitoCollaudo& e);
