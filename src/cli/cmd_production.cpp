@@ -2,16 +2,25 @@
 // step's row is printed as it completes, then the whole table; --json gives
 // the rows and the verdict as one document instead; --certificate also
 // writes the run's calibration certificate as a PDF file.
+//
+// The reports folder keeps the log line of every run and the step table of
+// each model's last run, which --resume picks up in a later process. Ctrl-C
+// is the window's STOP: the run ends after the step on hand, with the supply
+// off and the device out of program mode.
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <sstream>
 
 #include "app/json.h"
 #include "cli/banco.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/pdf.h"
 #include "factory/collaudo.h"
 #include "factory/rapporto.h"
+#include "factory/ripresa.h"
+#include "files/safe_file.h"
 
 namespace korventa::cli {
 
@@ -65,21 +74,23 @@ const char* NomeColore(Colore c) {
   }
 }
 
-std::string RigaTesto(const FrmTara& f, int i) {
+// Rows green in an earlier run that the resumed run kept say so.
+std::string RigaTesto(const FrmTara& f, int i, bool precedente) {
   const RigaTara& r = f.righe[static_cast<std::size_t>(i)];
-  char buf[200];
-  std::snprintf(buf, sizeof buf, "%2d  %-9s %-18s %-10s %-10s %-10s %s", i, r.chk_tara.Caption.c_str(),
+  char buf[220];
+  std::snprintf(buf, sizeof buf, "%2d  %-9s %-18s %-10s %-10s %-10s %s%s", i, r.chk_tara.Caption.c_str(),
                 r.txt_k1.Text.c_str(), r.txt_zero.Text.c_str(), r.txt_half.Text.c_str(), r.txt_span.Text.c_str(),
-                NomeColore(r.chk_tara.colore));
+                NomeColore(r.chk_tara.colore), precedente ? "  (earlier run)" : "");
   return buf;
 }
 
 bool RigaDelCanaleB(int i) { return (i >= 10 && i <= 19) || i == 21; }
 
-json::Value RigaJson(const FrmTara& f, int i) {
+json::Value RigaJson(const FrmTara& f, int i, bool precedente) {
   const RigaTara& r = f.righe[static_cast<std::size_t>(i)];
   json::Value v = json::Value::object();
   v["row"] = i;
+  if (precedente) v["earlierRun"] = true;
   v["range"] = r.chk_tara.Caption;
   v["channel"] = RigaDelCanaleB(i) ? "B" : "A";
   v["constant"] = r.txt_k1.Text;
@@ -113,7 +124,7 @@ bool ParseRows(const std::string& text, std::vector<int>& rows) {
 }
 
 struct ProductionOptions {
-  std::string model, channels, onFault = "abort", modelFiles = ".", certificate;
+  std::string model, channels, onFault = "abort", modelFiles = ".", certificate, reports = "reports";
   std::vector<int> rows;
   bool resume = false, noConsumption = false, noSwitchCheck = false, noCheckpoints = false, defaultImage = false,
        finalProgramming = false, json = false;
@@ -165,18 +176,66 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     for (int i = 0; i < kRigheTara; ++i)
       f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(righe.begin(), righe.end(), i) > 0;
 
+  // Resuming: the rows of the model's last run, from the reports folder.
+  const std::string fileRipresa = FileRipresa(o.reports, modello);
+  std::array<bool, kRigheTara> precedente{};
+  Ripresa da{"", OraLocale("%Y-%m-%d %H:%M:%S")};
+  if (resume) {
+    std::string perche;
+    const auto dati = ReadWholeFile(fileRipresa, 1 << 20, perche);
+    if (!dati) {
+      err << "korventa-cli: production: no earlier run of " << modello << " to resume (" << perche
+          << "): every ticked row runs\n";
+    } else if (!CaricaStatoRighe(f, std::string(dati->begin(), dati->end()), da, perche)) {
+      err << "korventa-cli: production: cannot resume from " << fileRipresa << ": " << perche
+          << " (run without --resume to start afresh)\n";
+      return kExitFile;
+    } else {
+      err << "korventa-cli: production: resuming the run of " << da.dataOra
+          << (da.identificazione.empty() ? "" : " (" + da.identificazione + ")") << '\n';
+      for (int i = 0; i < kRigheTara; ++i) precedente[static_cast<std::size_t>(i)] = RigaCompleta(f.righe[static_cast<std::size_t>(i)]);
+    }
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(o.reports, ec);
+  bool avvisato = false, salvata = false;
+  // The table as it now stands, for a later --resume; kept when the run
+  // starts and after every row, so a run that never comes back (power gone)
+  // still leaves its green rows.
+  auto salva = [&] {
+    salvata = true;
+    const std::string t = StatoRighe(f, da.identificazione, da.dataOra);
+    std::string perche;
+    if (!WriteFileAtomically(fileRipresa, std::span(reinterpret_cast<const std::uint8_t*>(t.data()), t.size()), perche) &&
+        !avvisato) {
+      err << "korventa-cli: production: " << perche << " (the run goes on; --resume will not find it)\n";
+      avvisato = true;
+    }
+  };
+
+  InterruptFlag interruzione;
   std::array<bool, kRigheTara> stampata{};
   BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
   b.aggiorna = [&] {
+    bool nuova = false;
     for (int i = 0; i < kRigheTara; ++i) {
-      const auto c = f.righe[static_cast<std::size_t>(i)].chk_tara.colore;
+      const auto u = static_cast<std::size_t>(i);
+      const auto c = f.righe[u].chk_tara.colore;
       const bool finita = c == Colore::Verde || c == Colore::Rosso;
-      if (finita && !stampata[static_cast<std::size_t>(i)] && !asJson) out << RigaTesto(f, i) << '\n' << std::flush;
-      stampata[static_cast<std::size_t>(i)] = finita;
+      if (finita && !stampata[u] && !asJson) out << RigaTesto(f, i, precedente[u]) << '\n' << std::flush;
+      nuova = nuova || (finita && !stampata[u] && !precedente[u]);
+      stampata[u] = finita;
+    }
+    if (nuova || !salvata) salva();
+    if (interruzione.Set() && !f.stop) {
+      err << "korventa-cli: production: stopping after this step\n";
+      f.stop = true;
     }
   };
   Collaudo collaudo(b);
   const EsitoCollaudo e = resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
+  if (!e.identificazione.empty()) da.identificazione = e.identificazione;
+  salva();
 
   const char* verdetto = e.errore ? "error" : e.righeRosse.empty() ? "pass" : "fail";
   std::vector<int> eseguite;
@@ -198,27 +257,30 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     }
     doc["supplyCurrents"] = correnti;
     json::Value rows = json::Value::array();
-    for (int i : eseguite) rows.push_back(RigaJson(f, i));
+    for (int i : eseguite) rows.push_back(RigaJson(f, i, precedente[static_cast<std::size_t>(i)]));
     doc["rows"] = rows;
     doc["verdict"] = verdetto;
     if (e.errore) doc["error"] = e.messaggio;
     out << json::Write(doc) << '\n';
   } else {
     out << "\n" << f.lbl_collaudo.Caption << " - " << modello << " - " << verdetto << '\n';
-    for (int i : eseguite) out << RigaTesto(f, i) << '\n';
+    for (int i : eseguite) out << RigaTesto(f, i, precedente[static_cast<std::size_t>(i)]) << '\n';
   }
   int rc = e.righeRosse.empty() ? kExitOk : kExitRedRows;
   if (e.errore) {
     err << "korventa-cli: production: " << e.messaggio << '\n';
     rc = kExitComm;
   }
-  if (!o.certificate.empty()) {
-    // The run's own outcome outranks a certificate that could not be saved.
-    std::string errore;
-    if (!ScriviCertificatoPdf(o.certificate, CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S")), errore)) {
-      err << "korventa-cli: production: " << errore << '\n';
-      if (rc == kExitOk) rc = kExitFile;
-    }
+  // The run's own outcome outranks a record that could not be saved.
+  const Certificato certificato = CompilaCertificato(f, sel, e, OraLocale("%Y-%m-%d %H:%M:%S"));
+  std::string errore;
+  if (!AggiungiRegistro(o.reports, RigaRegistro(certificato, e), errore)) {
+    err << "korventa-cli: production: " << errore << '\n';
+    if (rc == kExitOk) rc = kExitFile;
+  }
+  if (!o.certificate.empty() && !ScriviCertificatoPdf(o.certificate, certificato, errore)) {
+    err << "korventa-cli: production: " << errore << '\n';
+    if (rc == kExitOk) rc = kExitFile;
   }
   return rc;
 }
@@ -249,7 +311,10 @@ void AddProductionCommand(CommandTable& table) {
       ->check(CLI::IsMember({"abort", "retry", "ignore"}).description(""));
   c.add_option("--model-files", o->modelFiles, "the folder of the models' default images (default .)")
       ->type_name("DIR");
-  c.add_flag("--resume", o->resume, "go on after a stop: rows already green are skipped");
+  c.add_flag("--resume", o->resume, "go on after a stop: rows green in the model's last run are skipped");
+  c.add_option("--reports", o->reports,
+               "the folder of the run log (collaudi.csv) and of each model's last step table (default reports)")
+      ->type_name("DIR");
   c.add_flag("--no-consumption", o->noConsumption, "skip the supply current check");
   c.add_flag("--no-switch-check", o->noSwitchCheck, "skip the switch bank check");
   c.add_flag("--no-checkpoints", o->noCheckpoints, "skip the check points after each constant");

@@ -104,6 +104,7 @@ struct FrmTara {
 
   bool stop = false;     // STOP pressed; the run tests it between steps
   bool ripresa = false;  // resume mode
+  bool identificato = false;  // a run of this session has identified the device
   bool grezzo = false;   // raw readings (PTC reference measurements)
   bool inCorso = false;  // a run is going on
   bool sweepStop = false;  // "Stop" of the two linearity sweeps

@@ -164,6 +164,12 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
     if (!ok) return Errore(tara_.Errore());
   }
 
+  if (f.ripresa && !f.identificato) {
+    // Resuming rows kept from an earlier session: the device's measurement
+    // frames are those of its model, so it is identified first (a read,
+    // nothing on the device changes).
+    if (Fine x = Identifica(e); x != Fine::Normale) return x;
+  }
   if (!f.ripresa) {
     if (Fine x = Consumi(e); x != Fine::Normale) return x;
     if (f.chk_default.Value) {
@@ -174,11 +180,7 @@ Collaudo::Fine Collaudo::Dispositivo(EsitoCollaudo& e) {
       for (int a = 0; a < 256; ++a) coppie.push_back({a, (*img)[U(a)]});
       if (!tara_.Scrivi(coppie)) return Errore(tara_.Errore());
     }
-    b_.s.ErroreCom = 0;
-    const auto id = b_.link.ReadProduct();
-    if (id[0] != 0) return Errore("the device did not identify itself");
-    e.identificazione = "product " + std::to_string(id[2]) + " variant " + std::to_string(id[3]) + " firmware " +
-                        std::to_string(id[4]) + " extra " + std::to_string(id[1]);
+    if (Fine x = Identifica(e); x != Fine::Normale) return x;
     if (Fine x = Switch(); x != Fine::Normale) return x;
     bool ok = true;
     if (m == "PLV3100") {
@@ -205,6 +207,16 @@ bool Collaudo::ReleDispositivi(const char* uno, const char* due) {
   const Frm3100& d = b_.f3100;
   if (DispositivoAbilitato(d, 0) && !tara_.Rele(uno)) return false;
   return !DispositivoAbilitato(d, 1) || tara_.Rele(due);
+}
+
+Collaudo::Fine Collaudo::Identifica(EsitoCollaudo& e) {
+  b_.s.ErroreCom = 0;
+  const auto id = b_.link.ReadProduct();
+  if (id[0] != 0) return Errore("the device did not identify itself");
+  e.identificazione = "product " + std::to_string(id[2]) + " variant " + std::to_string(id[3]) + " firmware " +
+                      std::to_string(id[4]) + " extra " + std::to_string(id[1]);
+  b_.frm.identificato = true;
+  return Fine::Normale;
 }
 
 Collaudo::Fine Collaudo::Consumi(EsitoCollaudo& e) {

@@ -54,6 +54,7 @@ class Collaudo {
   enum class Fine { Normale, Test, Errore };
   EsitoCollaudo Corsa();
   Fine Dispositivo(EsitoCollaudo& e);
+  Fine Identifica(EsitoCollaudo& e);
   Fine Consumi(EsitoCollaudo& e);
   Fine Switch();
   Fine CanaleA();
