@@ -15,6 +15,7 @@
 #include "files/config_file.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_transport.h"
+#include "support/files.h"
 
 using namespace korventa;
 namespace fs = std::filesystem;
@@ -243,17 +244,10 @@ TEST_F(FileFixture, UnreadableFilesAndFailedSavesLoseNothing) {
   ASSERT_EQ(Open(path), OpenResult::Loaded);
   f.txt_Input_max[0].Text = "1000";
   dialogs.boxes.clear();
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  const bool ok = SaveConfigFile(ctx, false);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::sigaction(SIGXFSZ, &previous, nullptr);
+  const bool ok = [&] {
+    const test::FileSizeLimit full(100);
+    return SaveConfigFile(ctx, false);
+  }();
   EXPECT_FALSE(ok);
   EXPECT_EQ(FileBytes(path), Encoded(Sample()));
   ASSERT_EQ(dialogs.boxes.size(), 1u);

@@ -18,6 +18,7 @@
 #include "files/dst_record.h"
 #include "files/dst_show.h"
 #include "files/safe_file.h"
+#include "support/files.h"
 
 using namespace korventa;
 namespace fs = std::filesystem;
@@ -85,26 +86,7 @@ Sample MakeSample() {
   return s;
 }
 
-// A scratch folder removed with everything in it at the end of a test.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "korventa-dst-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::size_t Entries() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-  }
-
- private:
-  fs::path path_;
-};
+using test::TempDir;
 
 std::vector<std::uint8_t> FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -240,18 +222,11 @@ TEST(SafeFile, FailedWriteLeavesTheOldFileIntact) {
   // The disk "fills up" half-way: a file-size limit makes the write fail
   // even for root. The old contents must survive and the partial temporary
   // file must go.
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;
-  ::setrlimit(RLIMIT_FSIZE, &small);
   error.clear();
-  const bool written = WriteFileAtomically(path, fresh, error);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::sigaction(SIGXFSZ, &previous, nullptr);
+  const bool written = [&] {
+    const test::FileSizeLimit full(100);
+    return WriteFileAtomically(path, fresh, error);
+  }();
   EXPECT_FALSE(written);
   EXPECT_NE(error.find("writing failed"), std::string::npos) << error;
   EXPECT_EQ(FileBytes(path), old);

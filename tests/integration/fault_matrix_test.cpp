@@ -61,6 +61,7 @@
 #include "cli_process.h"
 #include "sim_process.h"
 #include "support/scripted_dialogs.h"
+#include "support/files.h"
 
 namespace korventa {
 namespace {
@@ -377,25 +378,7 @@ void WriteImage(const std::filesystem::path& path, const std::array<std::uint8_t
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
 }
 
-// A directory of its own for each test, removed afterwards.
-class TempDir {
- public:
-  explicit TempDir(const std::string& tag) {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = test ? test->name() : "suite";
-    std::replace(name.begin(), name.end(), '/', '_');
-    path_ = std::filesystem::temp_directory_path() / ("korventa-fm-" + std::to_string(::getpid()) + "-" + tag + name);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using test::TempDir;
 
 int Count(const std::string& text, const std::string& what) {
   int n = 0;

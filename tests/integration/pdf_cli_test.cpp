@@ -1,7 +1,6 @@
 // korventa-cli drawing PDF files as a script runs it, with no display named:
 // the production run's certificate and the switch card. A file is only ever
 // replaced whole, so a write that fails half-way leaves the old one as it was.
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
+#include "support/files.h"
 
 namespace korventa {
 namespace {
@@ -27,8 +27,9 @@ std::string Contents(const std::filesystem::path& p) {
 }
 
 TEST(PdfFromTheCli, WritesTheFileAndLeavesOneItCannotReplaceIntact) {
-  const auto dir = std::filesystem::temp_directory_path() / ("korventa-pdf-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const test::TempDir scratch("pdf");
+  const std::filesystem::path& dir = scratch.path();
+  const test::TempDir reports("pdf-reports");
   // The program picks the offscreen platform itself when none is named.
   const char* named = std::getenv("QT_QPA_PLATFORM");
   const std::optional<std::string> platform = named ? std::optional<std::string>(named) : std::nullopt;
@@ -38,7 +39,7 @@ TEST(PdfFromTheCli, WritesTheFileAndLeavesOneItCannotReplaceIntact) {
     std::string option;
   };
   const Case cases[] = {
-      {{"--simulate", "3200OEM", "production", "--model", "3200OEM"}, "--certificate"},
+      {{"--simulate", "3200OEM", "production", "--model", "3200OEM", "--reports", reports.path().string()}, "--certificate"},
       {{"switches", "compose", "--model", "7100", "--input", "Tc J"}, "--pdf"},
   };
   for (const Case& c : cases) {
@@ -56,24 +57,16 @@ TEST(PdfFromTheCli, WritesTheFileAndLeavesOneItCannotReplaceIntact) {
     std::ofstream(kept) << "earlier";
     args = c.args;
     args.insert(args.end(), {c.option, kept.string()});
-    struct sigaction ignore {}, previous {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const auto f = test::RunCliProcess(args, 120);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::sigaction(SIGXFSZ, &previous, nullptr);
+    const auto f = [&] {
+      const test::FileSizeLimit full(1000);
+      return test::RunCliProcess(args, 120);
+    }();
     EXPECT_EQ(f.rc, 4) << f.err;
     EXPECT_NE(f.err.find("writing failed"), std::string::npos) << f.err;
     EXPECT_EQ(Contents(kept), "earlier");
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 4);  // no temporary file left
   if (platform) ::setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "sim/memory_image.h"
 #include "sim/options.h"
 #include "sim_util.h"
+#include "support/files.h"
 
 using namespace korventa;
 using namespace korventa::sim;
@@ -59,20 +60,7 @@ TEST(MemoryImage, ConfigurationDecodesToAPlausibleSetUp) {
 
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    path_ = fs::temp_directory_path() / ("korventa-sim-test-" + std::to_string(::getpid()) + "-" +
-                                         std::to_string(counter_++));
-    fs::create_directories(path_);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  static inline int counter_ = 0;
-  fs::path path_;
-};
+using korventa::test::TempDir;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -29,7 +29,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
   std::size_t Entries() const {
     return static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
