@@ -127,17 +127,7 @@ std::optional<double> NumeroRigoroso(std::string_view text) {
   while (i < n && blank(text[i])) ++i;
   while (n > i && blank(text[n - 1])) --n;
   const std::string_view t = text.substr(i, n - i);
-  std::size_t k = t.empty() || (t[0] != '+' && t[0] != '-') ? 0 : 1;
-  int digits = 0, points = 0;
-  for (; k < t.size(); ++k) {
-    if (t[k] >= '0' && t[k] <= '9')
-      ++digits;
-    else if (t[k] == '.' && points == 0)
-      ++points;
-    else
-      return std::nullopt;
-  }
-  if (digits == 0) return std::nullopt;
+  if (!IsNumberText(t)) return std::nullopt;
   return Val(t);
 }
 

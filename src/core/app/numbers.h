@@ -28,9 +28,9 @@ double Val(std::string_view text);
 // come from a document or a file must pass this: Val would quietly read
 // "1e6" as 1 and "900,5" as 900.
 bool IsNumberText(std::string_view text);
-// A box text that is a number and nothing else: optional blanks, an
-// optional sign, digits with at most one ".", optional blanks. Its value is
-// Val's; nullopt for anything else ("", "12a", "1e3", "--1", ".").
+// A box text that is a number and nothing else: a number text as above,
+// with blanks allowed around it. Its value is Val's; nullopt for anything
+// else ("", "12a", "1e3", "--1", ".").
 std::optional<double> NumeroRigoroso(std::string_view text);
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
