@@ -28,20 +28,16 @@ class TaraViewTest : public QObject {
  private slots:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   // Each run's certificate and log line go to a folder of its own.
+  void cleanup() { d_.reset(); }
   void init() {
     rapporti_ = std::make_unique<QTemporaryDir>();
     QSettings("KORVENTA", "korventa").setValue("collaudo/rapporti", rapporti_->path());
   }
 
   void StopDuringTheRunEndsItAtTheNextStep() {
-    test::ScriptedDialogs domande;
-    OpzioniDesktop o;
-    o.simula = "PLV7110A,baud=0";
-    std::string errore;
-    Desktop d(o, errore, &domande);
-    QVERIFY2(d.Valido(), errore.c_str());
-    d.Avvia();
-    TaraView& t = Apri(d);
+    QVERIFY(Apri());
+    Desktop& d = *d_;
+    TaraView& t = d.Taratura();
     // Row 0 is the first in the table; STOP as soon as it shows yellow.
     const QString stato = CorriFermando(t, [&t] { t.Command5()->click(); });
     FrmTara& f = d.Ctx().w.frm_tara;
@@ -77,14 +73,9 @@ class TaraViewTest : public QObject {
   // Exit while the run goes on: the run stops at its next step as STOP
   // would have it, and the program closes after it, not in the middle.
   void ExitDuringTheRunWaitsForTheRunToStop() {
-    test::ScriptedDialogs domande;
-    OpzioniDesktop o;
-    o.simula = "PLV7110A,baud=0";
-    std::string errore;
-    Desktop d(o, errore, &domande);
-    QVERIFY2(d.Valido(), errore.c_str());
-    d.Avvia();
-    TaraView& t = Apri(d);
+    QVERIFY(Apri());
+    Desktop& d = *d_;
+    TaraView& t = d.Taratura();
     bool uscitaSubito = true;
     CorriFermando(t, [&] {
       d.Esegui([](Context& c) { mnu_Exit_Click(c); });
@@ -99,9 +90,21 @@ class TaraViewTest : public QObject {
  private:
   std::unique_ptr<QTemporaryDir> rapporti_;
 
-  // The window of a desktop on the simulated PLV7110A, set to run rows 0
-  // and 1 alone.
-  static TaraView& Apri(Desktop& d) {
+  std::unique_ptr<test::ScriptedDialogs> domande_;
+  std::unique_ptr<Desktop> d_;
+
+  // A desktop on the simulated PLV7110A with its calibration window open,
+  // set to run rows 0 and 1 alone.
+  bool Apri() {
+    d_.reset();
+    domande_ = std::make_unique<test::ScriptedDialogs>();
+    OpzioniDesktop o;
+    o.simula = "PLV7110A,baud=0";
+    std::string errore;
+    d_ = std::make_unique<Desktop>(o, errore, domande_.get());
+    if (!d_->Valido()) return false;
+    Desktop& d = *d_;
+    d.Avvia();
     TaraView& t = d.Taratura();
     d.Esegui([](Context& c) { c.w.frm_tara.Visible = true; });
     t.opt_modello(1)->click();
@@ -111,7 +114,7 @@ class TaraViewTest : public QObject {
     f.righe[0].chk_tara.Value = f.righe[1].chk_tara.Value = true;
     f.ritardo = 0.2;  // the settling delay is the window's; a short one keeps the test quick
     t.Rendi();
-    return t;
+    return true;
   }
 
   // START; `ferma` runs once, as soon as row 0 shows yellow. Gives the
