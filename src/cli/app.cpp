@@ -137,6 +137,11 @@ CLI::App& CommandTable::Add(const std::string& name, const std::string& descript
   return *sub;
 }
 
+int UsageError(std::ostream& err, const std::string& command, const std::string& why) {
+  err << "korventa-cli: " << command << ": " << why << "\nTry korventa-cli " << command << " --help.\n";
+  return kExitUsage;
+}
+
 const CommandTable::Entry* CommandTable::Chosen() const {
   for (const auto& e : entries_)
     if (e.app->parsed()) return &e;

@@ -46,12 +46,7 @@ std::string SenzaCr(std::string t) {
 
 int CmdCheck(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
-  auto uso = [&err](const std::string& perche) {
-    err << "korventa-cli: check: " << perche
-        << "\nusage: check --device MODEL --input TYPE --min A --max B --output V|mA [--supply VOLTS] "
-           "[--channel 0|1] [--report FILE]\n";
-    return kExitUsage;
-  };
+  auto uso = [&err](const std::string& perche) { return UsageError(err, "check", perche); };
   for (const char* n : {"--device", "--input", "--min", "--max", "--output"})
     if (!o.count(n)) return uso(std::string(n) + " is missing");
   const int dispositivo = IndiceDispositivo(o["--device"]);

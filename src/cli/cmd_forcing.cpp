@@ -10,10 +10,7 @@
 namespace korventa::cli {
 
 int CmdForcing(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
-  auto uso = [&err](const std::string& perche) {
-    err << "korventa-cli: forcing: " << perche << "\nusage: forcing --a RAW [--b RAW] [--seconds N]\n";
-    return kExitUsage;
-  };
+  auto uso = [&err](const std::string& perche) { return UsageError(err, "forcing", perche); };
   if (!o.count("--a") && !o.count("--b")) return uso("name a raw value with --a or --b");
   std::optional<double> secondi;
   if (o.count("--seconds") && (!(secondi = NumeroDaTesto(o["--seconds"])) || *secondi < 0))

@@ -131,10 +131,7 @@ struct ProductionOptions {
 };
 
 int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::ostream& err) {
-  auto uso = [&err](const std::string& testo) {
-    err << "korventa-cli: production: " << testo << '\n';
-    return kExitUsage;
-  };
+  auto uso = [&err](const std::string& testo) { return UsageError(err, "production", testo); };
   const std::string& modello = o.model;
   const std::string& canali = o.channels;
   const std::string& faultText = o.onFault;

@@ -46,10 +46,7 @@ bool Numeri(std::map<std::string, std::string>& o, std::initializer_list<const c
 
 int CmdStability(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
-  auto uso = [&err](const std::string& perche) {
-    err << "korventa-cli: stability: " << perche << "\nusage: stability --ref R --tol T [--count N]\n";
-    return kExitUsage;
-  };
+  auto uso = [&err](const std::string& perche) { return UsageError(err, "stability", perche); };
   if (!Numeri(o, {"--ref", "--tol"}, error)) return uso(error);
   if (!o.count("--ref") || !o.count("--tol")) return uso("--ref and --tol are needed");
   int conta = 0;
@@ -76,11 +73,7 @@ int CmdStability(Session& s, OptionValues o, std::ostream& out, std::ostream& er
 
 int CmdLinearity(Session& s, OptionValues o, std::ostream& out, std::ostream& err) {
   std::string error;
-  auto uso = [&err](const std::string& perche) {
-    err << "korventa-cli: linearity: " << perche
-        << "\nusage: linearity --start F0 --end F1 --step S [--delay-step S] [--delay-measure S] [--tol T]\n";
-    return kExitUsage;
-  };
+  auto uso = [&err](const std::string& perche) { return UsageError(err, "linearity", perche); };
   const auto nomi = {"--start", "--end", "--step", "--delay-step", "--delay-measure", "--tol"};
   if (!Numeri(o, nomi, error)) return uso(error);
   if (!o.count("--start") || !o.count("--end") || !o.count("--step"))

@@ -50,6 +50,10 @@ class CommandTable {
 
 using CommandRegistration = void (*)(CommandTable& table);
 
+// A command's arguments do not make sense: says why and where the command's
+// help is, and gives kExitUsage.
+int UsageError(std::ostream& err, const std::string& command, const std::string& why);
+
 void AddIdentifyCommand(CommandTable& table);
 void AddReadCommand(CommandTable& table);
 void AddDumpCommand(CommandTable& table);

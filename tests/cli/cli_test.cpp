@@ -36,6 +36,17 @@ TEST(Cli, UsageErrorsExitOne) {
   auto dumpHelp = Cli({"dump", "--help"});
   EXPECT_EQ(dumpHelp.rc, kExitOk);
   EXPECT_NE(dumpHelp.out.find("--bank"), std::string::npos);
+  // Every help text fits 80 columns and shows no parser notation.
+  for (const auto& args : {std::vector<std::string>{"--help"}, {"write", "--help"}, {"production", "--help"},
+                           {"eeprom", "write", "--help"}, {"check", "--help"}}) {
+    const auto r = Cli(args);
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(line.size(), 80u) << line;
+      for (const char* noise : {"Excludes:", "Needs:", "{false}", "REQUIRED"})
+        EXPECT_EQ(line.find(noise), std::string::npos) << line;
+    }
+  }
 }
 
 TEST(Cli, OptionValuesMayFollowAnEqualsSignAndOptionsTheCommand) {
