@@ -64,6 +64,12 @@ class TaraViewTest : public QObject {
     QVERIFY(d.Ctx().w.frm_verifica.Visible);
     QCOMPARE(d.Ctx().w.frm_verifica.Spia_verifica.Caption, std::string("STOP"));
 
+    // The PLV3100 brings up its two-device window.
+    t.opt_modello(16)->click();
+    QVERIFY(t.Vista3100().isVisible());
+    if (qEnvironmentVariableIsSet("KORVENTA_SCREENSHOTS"))
+      t.Vista3100().grab().save(QDir(qEnvironmentVariable("KORVENTA_SCREENSHOTS")).filePath("Frm_3100.png"));
+
     // Closing only hides: the rows keep their colours for Riprendi.
     t.close();
     QVERIFY(!t.isVisible() && !f.Visible);
