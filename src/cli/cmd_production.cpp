@@ -8,8 +8,8 @@
 // is the window's STOP: the run ends after the step on hand, with the supply
 // off and the device out of program mode.
 #include <algorithm>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 
 #include "app/json.h"
@@ -190,7 +190,7 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     } else {
       err << "korventa-cli: production: resuming the run of " << da.dataOra
           << (da.identificazione.empty() ? "" : " (" + da.identificazione + ")") << '\n';
-      for (int i = 0; i < kRigheTara; ++i) precedente[static_cast<std::size_t>(i)] = RigaCompleta(f.righe[static_cast<std::size_t>(i)]);
+      for (std::size_t i = 0; i < precedente.size(); ++i) precedente[i] = RigaCompleta(f.righe[i]);
     }
   }
   std::error_code ec;
@@ -203,8 +203,8 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
     salvata = true;
     const std::string t = StatoRighe(f, da.identificazione, da.dataOra);
     std::string perche;
-    if (!WriteFileAtomically(fileRipresa, std::span(reinterpret_cast<const std::uint8_t*>(t.data()), t.size()), perche) &&
-        !avvisato) {
+    const std::span dati(reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
+    if (!WriteFileAtomically(fileRipresa, dati, perche) && !avvisato) {
       err << "korventa-cli: production: " << perche << " (the run goes on; --resume will not find it)\n";
       avvisato = true;
     }

@@ -46,7 +46,7 @@ std::string StatoRighe(const FrmTara& f, const std::string& identificazione, con
   doc["identification"] = identificazione;
   doc["time"] = dataOra;
   json::Value righe = json::Value::array();
-  for (RigaTara r : f.righe) {
+  for (RigaTara r : f.righe) {  // by value: Caselle hands out boxes to fill
     json::Value x = json::Value::object();
     x["step"] = NomeColore(r.chk_tara.colore);
     for (auto [nome, t] : Caselle(r)) {
@@ -69,8 +69,9 @@ bool CaricaStatoRighe(FrmTara& f, const std::string& testo, Ripresa& da, std::st
     return false;
   }
   std::string modello;
-  if (!Testo(*doc, "model", modello) || !Testo(*doc, "identification", da.identificazione) ||
-      !Testo(*doc, "time", da.dataOra)) {
+  Ripresa letta;
+  if (!Testo(*doc, "model", modello) || !Testo(*doc, "identification", letta.identificazione) ||
+      !Testo(*doc, "time", letta.dataOra)) {
     errore = "not a saved production run";
     return false;
   }
@@ -97,6 +98,7 @@ bool CaricaStatoRighe(FrmTara& f, const std::string& testo, Ripresa& da, std::st
     }
   }
   f.righe = nuove;
+  da = letta;
   return true;
 }
 
