@@ -1,8 +1,14 @@
 // The instrument layer with its real transports (QSerialPort, the TCP
 // socket channel) against the simulated bench on pseudo-terminals and on
-// 127.0.0.1.
+// 127.0.0.1; the USBTMC channel against a FIFO.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QTimer>
+
+#include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "instruments/strumenti.h"
@@ -10,6 +16,7 @@
 #include "qt/link/serial_transport.h"
 #include "sim/bench/bench_server.h"
 #include "sim/identity.h"
+#include "support/files.h"
 #include "support/scripted_dialogs.h"
 
 namespace korventa {
@@ -104,6 +111,31 @@ TEST_F(BenchOverPty, SwitchedOffInstrumentsFailNamingRoleAndPort) {
   sel.txt_comAlim = "/dev/korventa-no-such-port";
   EXPECT_EQ(strumenti.LeggiCorrAlim(), -1);
   EXPECT_NE(strumenti.Errore().find("/dev/korventa-no-such-port"), std::string::npos);
+}
+
+// A USB instrument answers through a read that blocks in the kernel: in the
+// desktop program the windows go on repainting meanwhile. A FIFO stands in
+// for the device file, its answer written 300 ms after the read began.
+TEST(UsbtmcChannel, ReadKeepsTheEventLoopTurning) {
+  const test::TempDir dir("usbtmc");
+  const std::string path = dir / "usbtmc0";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  qt::InstrumentChannelFactory channels{qt::WaitMode::EventLoop};
+  std::string error;
+  auto io = channels.Make(path, error);
+  ASSERT_TRUE(io && io->Open(error)) << error;
+  int turns = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&turns] { ++turns; });
+  tick.start(10);
+  std::thread answer([&path] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::ofstream(path) << "1.25\n";
+  });
+  const auto reply = io->ReadString(error);
+  answer.join();
+  EXPECT_EQ(reply.value_or(error), "1.25");
+  EXPECT_GT(turns, 5);
 }
 
 }  // namespace

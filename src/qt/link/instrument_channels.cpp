@@ -6,9 +6,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #ifdef Q_OS_LINUX
@@ -147,6 +149,12 @@ class UsbtmcChannel final : public InstrumentIo {
     return true;
   }
   void Close() override {
+    // A read still waiting on its own thread (the close came from a window
+    // while it waited) keeps the descriptor until it returns.
+    if (leggendo_) {
+      chiudi_ = true;
+      return;
+    }
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
   }
@@ -159,13 +167,45 @@ class UsbtmcChannel final : public InstrumentIo {
     return true;
   }
   std::optional<std::string> ReadString(std::string& error) override {
-    char buf[4096];
-    const ssize_t n = fd_ < 0 ? -1 : ::read(fd_, buf, sizeof buf);
-    if (n <= 0) {
-      error = "no answer from " + path_ + (n < 0 && fd_ >= 0 ? ": " + std::string(std::strerror(errno)) : "");
+    if (fd_ < 0 || chiudi_) {
+      error = "no answer from " + path_ + ": not open";
       return std::nullopt;
     }
-    return Line(std::string(buf, static_cast<std::size_t>(n)));
+    // The driver's read asks the instrument and blocks until the answer or
+    // the time-out: in the desktop program it runs on a thread of its own
+    // while a local event loop keeps the windows alive.
+    struct Lettura {
+      std::array<char, 4096> buf;
+      ssize_t n = -1;
+      int errore = 0;
+    };
+    auto l = std::make_shared<Lettura>();
+    auto leggi = [l, fd = fd_] {
+      l->n = ::read(fd, l->buf.data(), l->buf.size());
+      l->errore = errno;
+    };
+    if (UseEventLoop(mode_)) {
+      QEventLoop loop;
+      leggendo_ = true;
+      std::thread lettore([&leggi, &loop] {
+        leggi();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+      });
+      loop.exec();
+      lettore.join();
+      leggendo_ = false;
+      if (chiudi_) {
+        chiudi_ = false;
+        Close();
+      }
+    } else {
+      leggi();
+    }
+    if (l->n <= 0) {
+      error = "no answer from " + path_ + (l->n < 0 ? ": " + std::string(std::strerror(l->errore)) : "");
+      return std::nullopt;
+    }
+    return Line(std::string(l->buf.data(), static_cast<std::size_t>(l->n)));
   }
   void Clear() override {
     if (fd_ >= 0) ::ioctl(fd_, USBTMC_IOCTL_CLEAR);
@@ -187,6 +227,8 @@ class UsbtmcChannel final : public InstrumentIo {
   WaitMode mode_;
   int fd_ = -1;
   int timeoutMs_ = 2000;
+  bool leggendo_ = false;  // a read waits on its thread
+  bool chiudi_ = false;    // ... and the channel is to close after it
 };
 #endif
 
