@@ -9,7 +9,6 @@
 // off and the device out of program mode.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 
 #include "app/json.h"
@@ -20,7 +19,6 @@
 #include "factory/collaudo.h"
 #include "factory/rapporto.h"
 #include "factory/ripresa.h"
-#include "files/safe_file.h"
 
 namespace korventa::cli {
 
@@ -174,56 +172,43 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
       f.righe[static_cast<std::size_t>(i)].chk_tara.Value = std::count(righe.begin(), righe.end(), i) > 0;
 
   // Resuming: the rows of the model's last run, from the reports folder.
-  const std::string fileRipresa = FileRipresa(o.reports, modello);
   std::array<bool, kRigheTara> precedente{};
   Ripresa da{"", OraLocale("%Y-%m-%d %H:%M:%S")};
   if (resume) {
     std::string perche;
-    const auto dati = ReadWholeFile(fileRipresa, 1 << 20, perche);
-    if (!dati) {
-      err << "korventa-cli: production: no earlier run of " << modello << " to resume (" << perche
-          << "): every ticked row runs\n";
-    } else if (!CaricaStatoRighe(f, std::string(dati->begin(), dati->end()), da, perche)) {
-      err << "korventa-cli: production: cannot resume from " << fileRipresa << ": " << perche
-          << " (run without --resume to start afresh)\n";
-      return kExitFile;
-    } else {
-      err << "korventa-cli: production: resuming the run of " << da.dataOra
-          << (da.identificazione.empty() ? "" : " (" + da.identificazione + ")") << '\n';
-      for (std::size_t i = 0; i < precedente.size(); ++i) precedente[i] = RigaCompleta(f.righe[i]);
+    switch (CaricaRipresa(f, o.reports, da, perche)) {
+      case EsitoRipresa::Mancante:
+        err << "korventa-cli: production: " << perche << ": every ticked row runs\n";
+        break;
+      case EsitoRipresa::Rifiutata:
+        err << "korventa-cli: production: cannot resume from " << perche << " (run without --resume to start afresh)\n";
+        return kExitFile;
+      case EsitoRipresa::Caricata:
+        err << "korventa-cli: production: resuming the run of " << da.dataOra
+            << (da.identificazione.empty() ? "" : " (" + da.identificazione + ")") << '\n';
+        for (std::size_t i = 0; i < precedente.size(); ++i) precedente[i] = RigaCompleta(f.righe[i]);
+        break;
     }
   }
-  std::error_code ec;
-  std::filesystem::create_directories(o.reports, ec);
-  bool avvisato = false, salvata = false;
-  // The table as it now stands, for a later --resume; kept when the run
-  // starts and after every row, so a run that never comes back (power gone)
-  // still leaves its green rows.
-  auto salva = [&] {
-    salvata = true;
-    const std::string t = StatoRighe(f, da.identificazione, da.dataOra);
-    std::string perche;
-    const std::span dati(reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
-    if (!WriteFileAtomically(fileRipresa, dati, perche) && !avvisato) {
-      err << "korventa-cli: production: " << perche << " (the run goes on; --resume will not find it)\n";
-      avvisato = true;
-    }
-  };
+  TabellaSalvata tabella(f, o.reports, da);
+  bool avvisato = false;
 
   InterruptFlag interruzione;
   std::array<bool, kRigheTara> stampata{};
   BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
   b.aggiorna = [&] {
-    bool nuova = false;
     for (int i = 0; i < kRigheTara; ++i) {
       const auto u = static_cast<std::size_t>(i);
       const auto c = f.righe[u].chk_tara.colore;
       const bool finita = c == Colore::Verde || c == Colore::Rosso;
       if (finita && !stampata[u] && !asJson) out << RigaTesto(f, i, precedente[u]) << '\n' << std::flush;
-      nuova = nuova || (finita && !stampata[u] && !precedente[u]);
       stampata[u] = finita;
     }
-    if (nuova || !salvata) salva();
+    tabella.Aggiorna();
+    if (!tabella.Errore().empty() && !avvisato) {
+      err << "korventa-cli: production: " << tabella.Errore() << " (the run goes on; --resume will not find it)\n";
+      avvisato = true;
+    }
     if (interruzione.Set() && !f.stop) {
       err << "korventa-cli: production: stopping after this step\n";
       f.stop = true;
@@ -231,8 +216,7 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
   };
   Collaudo collaudo(b);
   const EsitoCollaudo e = resume ? collaudo.Command6_Click() : collaudo.Command2_Click();
-  if (!e.identificazione.empty()) da.identificazione = e.identificazione;
-  salva();
+  tabella.Fine(e.identificazione);
 
   const char* verdetto = e.errore ? "error" : e.righeRosse.empty() ? "pass" : "fail";
   std::vector<int> eseguite;

@@ -93,6 +93,34 @@ class TaraViewTest : public QObject {
     QVERIFY(d.Ctx().w.frm_tara.righe[1].txt_k1.Text.empty());
   }
 
+  // Riprendi after the program was started again: the table kept in the
+  // reports folder is offered, and its green rows are not run again.
+  void RiprendiInANewSessionOffersTheKeptTable() {
+    QVERIFY(Apri());
+    d_->Ctx().w.frm_tara.righe[1].chk_tara.Value = false;
+    d_->Ctx().w.frm_tara.chk_controllo.Value = true;  // a row is whole with its three check readings
+    d_->Taratura().Command2()->click();
+    QCOMPARE(d_->Ctx().w.frm_tara.righe[0].txt_span.colore, Colore::Verde);
+    // Mark the kept constant, so a row run again would show.
+    QFile kept(QDir(rapporti_->path()).filePath("PLV7110A.resume.json"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    const QString costante = QString::fromStdString(d_->Ctx().w.frm_tara.righe[0].txt_k1.Text);
+    QByteArray testo = kept.readAll().replace(("\"" + costante + "\"").toUtf8(), "\"K-KEPT\"");
+    kept.close();
+    QVERIFY(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    kept.write(testo);
+    kept.close();
+
+    QVERIFY(Apri());
+    d_->Ctx().w.frm_tara.chk_controllo.Value = true;
+    domande_->answers = {Answer::Yes};
+    d_->Taratura().Command6()->click();
+    const FrmTara& f = d_->Ctx().w.frm_tara;
+    QVERIFY(!domande_->boxes.empty() && domande_->boxes[0].text.rfind("Riprendere il collaudo del ", 0) == 0);
+    QCOMPARE(f.righe[0].txt_k1.Text, std::string("K-KEPT"));
+    QCOMPARE(f.righe[1].txt_span.colore, Colore::Verde);
+  }
+
  private:
   std::unique_ptr<QTemporaryDir> rapporti_;
 

@@ -1,8 +1,11 @@
 #include "factory/ripresa.h"
 
 #include <array>
+#include <filesystem>
+#include <span>
 
 #include "app/json.h"
+#include "files/safe_file.h"
 
 namespace korventa {
 
@@ -100,6 +103,86 @@ bool CaricaStatoRighe(FrmTara& f, const std::string& testo, Ripresa& da, std::st
   f.righe = nuove;
   da = letta;
   return true;
+}
+
+EsitoRipresa CaricaRipresa(FrmTara& f, const std::string& cartella, Ripresa& da, std::string& errore) {
+  const std::string file = FileRipresa(cartella, f.modello);
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) {
+    errore = "no earlier run of " + f.modello + " in " + cartella;
+    return EsitoRipresa::Mancante;
+  }
+  const auto dati = ReadWholeFile(file, 1 << 20, errore);
+  if (!dati) return EsitoRipresa::Rifiutata;
+  if (!CaricaStatoRighe(f, std::string(dati->begin(), dati->end()), da, errore)) {
+    errore = file + ": " + errore;
+    return EsitoRipresa::Rifiutata;
+  }
+  return EsitoRipresa::Caricata;
+}
+
+bool TabellaVuota(const FrmTara& f) {
+  for (const RigaTara& r : f.righe)
+    if (r.chk_tara.colore != Colore::Normale) return false;
+  return true;
+}
+
+bool OffriRipresa(FrmTara& f, const std::string& cartella, Dialogs& dialogs, Ripresa& da) {
+  FrmTara letta = f;
+  Ripresa quale;
+  std::string perche;
+  switch (CaricaRipresa(letta, cartella, quale, perche)) {
+    case EsitoRipresa::Mancante:
+      return true;
+    case EsitoRipresa::Rifiutata:
+      dialogs.MsgBox("Collaudo precedente non leggibile: " + perche + "\nSTART esegue tutte le righe.", Buttons::Ok,
+                     Icon::Warning, f.modello);
+      return false;
+    case EsitoRipresa::Caricata:
+      break;
+  }
+  const std::string domanda = "Riprendere il collaudo del " + quale.dataOra +
+                              (quale.identificazione.empty() ? "" : " (" + quale.identificazione + ")") +
+                              "?\nSi: le righe già verdi sono saltate. No: si eseguono tutte le righe.";
+  switch (dialogs.MsgBox(domanda, Buttons::YesNoCancel, Icon::Question, f.modello)) {
+    case Answer::Yes:
+      f.righe = letta.righe;
+      da = quale;
+      return true;
+    case Answer::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+TabellaSalvata::TabellaSalvata(const FrmTara& f, const std::string& cartella, Ripresa da)
+    : f_(f), cartella_(cartella), da_(std::move(da)) {}
+
+void TabellaSalvata::Aggiorna() {
+  bool nuova = false;
+  for (std::size_t i = 0; i < finite_.size(); ++i) {
+    const Colore c = f_.righe[i].chk_tara.colore;
+    const bool finita = c == Colore::Verde || c == Colore::Rosso;
+    nuova = nuova || (finita && !finite_[i]);
+    finite_[i] = finita;
+  }
+  if (nuova || !scritta_) Scrivi();
+}
+
+void TabellaSalvata::Fine(const std::string& identificazione) {
+  if (!identificazione.empty()) da_.identificazione = identificazione;
+  Scrivi();
+}
+
+void TabellaSalvata::Scrivi() {
+  scritta_ = true;
+  std::error_code ec;
+  std::filesystem::create_directories(cartella_.empty() ? "." : cartella_, ec);
+  const std::string t = StatoRighe(f_, da_.identificazione, da_.dataOra);
+  const std::span dati(reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
+  std::string perche;
+  if (!WriteFileAtomically(FileRipresa(cartella_, f_.modello), dati, perche) && errore_.empty()) errore_ = perche;
 }
 
 }  // namespace korventa

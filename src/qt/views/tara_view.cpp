@@ -21,6 +21,7 @@
 #include "calibration/linearita.h"
 #include "config/write_config.h"
 #include "factory/rapporto.h"
+#include "factory/ripresa.h"
 #include "qt/app/desktop.h"
 #include "qt/print/pdf.h"
 #include "qt/views/render.h"
@@ -301,18 +302,27 @@ void TaraView::Corri(bool ripresa) {
   if (corre_) return;
   corre_ = true;
   d_.Esegui([this, ripresa](Context& c) {
-    BancoTara b{c.s, c.link, d_.Banco(), c.dialogs, c.w.frm_tara, c.w.Frm_3100};
-    b.aggiorna = [this] { Rendi(); };
+    FrmTara& f = c.w.frm_tara;
+    const std::string cartella = S(CartellaRapporti());
+    Ripresa da{"", S(QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm:ss"))};
+    if (ripresa && TabellaVuota(f) && !OffriRipresa(f, cartella, c.dialogs, da)) return;
+    TabellaSalvata tabella(f, cartella, da);
+    BancoTara b{c.s, c.link, d_.Banco(), c.dialogs, f, c.w.Frm_3100};
+    b.aggiorna = [this, &tabella] {
+      Rendi();
+      tabella.Aggiorna();
+    };
     Collaudo collaudo(b);
     collaudo.programmaConfigurazione = [&c] { WriteEprom(c); };
     const EsitoCollaudo e = ripresa ? collaudo.Command6_Click() : collaudo.Command2_Click();
-    Rapporto(e);
+    tabella.Fine(e.identificazione);
+    Rapporto(e, tabella.Errore());
   });
   corre_ = false;
   Rendi();
 }
 
-void TaraView::Rapporto(const EsitoCollaudo& e) {
+void TaraView::Rapporto(const EsitoCollaudo& e, const std::string& erroreTabella) {
   const FrmTara& f = d_.Ctx().w.frm_tara;
   const QDateTime ora = QDateTime::currentDateTime();
   const Certificato c = CompilaCertificato(f, d_.Banco().Selettori(), e, S(ora.toString("yyyy-MM-dd HH:mm:ss")));
@@ -320,9 +330,13 @@ void TaraView::Rapporto(const EsitoCollaudo& e) {
   QDir().mkpath(cartella);
   const QString nome = QDir(cartella).filePath(Q(f.modello) + "_" + ora.toString("yyyyMMdd_HHmmss") + ".pdf");
   std::string errore, erroreLog;
-  if (!ScriviCertificato(S(nome), c, errore, d_.Ctx().s.Lingua) || !AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog))
-    d_.Ctx().dialogs.MsgBox("Rapporto non scritto: " + errore + erroreLog, Buttons::Ok, Icon::Warning,
-                            f.modello);
+  const bool certificato = ScriviCertificato(S(nome), c, errore, d_.Ctx().s.Lingua);
+  const bool registro = AggiungiRegistro(S(cartella), RigaRegistro(c, e), erroreLog);
+  std::string testo;
+  if (!certificato || !registro) testo = "Rapporto non scritto: " + errore + erroreLog;
+  if (!erroreTabella.empty())
+    testo += std::string(testo.empty() ? "" : "\n") + "Tabella per Riprendi non salvata: " + erroreTabella;
+  if (!testo.empty()) d_.Ctx().dialogs.MsgBox(testo, Buttons::Ok, Icon::Warning, f.modello);
 }
 
 void TaraView::Rendi() {

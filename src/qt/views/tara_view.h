@@ -48,6 +48,7 @@ class TaraView final : public QWidget {
   QLabel* lbl_collaudo() const { return lbl_collaudo_; }
   QPushButton* Command5() const { return stop_; }
   QPushButton* Command2() const { return start_; }
+  QPushButton* Command6() const { return riprendi_; }
   QPushButton* Command7() const { return prog_; }
   Frm3100View& Vista3100() { return *f3100_; }
   // Where the certificates and the log go.
@@ -57,7 +58,8 @@ class TaraView final : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void Rapporto(const EsitoCollaudo& e);
+  // The certificate and the log line; a box says what could not be written.
+  void Rapporto(const EsitoCollaudo& e, const std::string& erroreTabella);
 
   Desktop& d_;
   std::array<QRadioButton*, kNumModelliTara> opt_modello_{};
