@@ -194,17 +194,11 @@ int Production(Session& s, const ProductionOptions& o, std::ostream& out, std::o
   bool avvisato = false;
 
   InterruptFlag interruzione;
-  std::array<bool, kRigheTara> stampata{};
   BancoTara b{s.state, link, strumenti, dialogs, f, f3100};
   b.aggiorna = [&] {
-    for (int i = 0; i < kRigheTara; ++i) {
-      const auto u = static_cast<std::size_t>(i);
-      const auto c = f.righe[u].chk_tara.colore;
-      const bool finita = c == Colore::Verde || c == Colore::Rosso;
-      if (finita && !stampata[u] && !asJson) out << RigaTesto(f, i, precedente[u]) << '\n' << std::flush;
-      stampata[u] = finita;
-    }
-    tabella.Aggiorna();
+    // Each row as it ends (the rows kept from an earlier run at the start).
+    for (int i : tabella.Aggiorna())
+      if (!asJson) out << RigaTesto(f, i, precedente[static_cast<std::size_t>(i)]) << '\n' << std::flush;
     if (!tabella.Errore().empty() && !avvisato) {
       err << "korventa-cli: production: " << tabella.Errore() << " (the run goes on; --resume will not find it)\n";
       avvisato = true;

@@ -159,15 +159,16 @@ bool OffriRipresa(FrmTara& f, const std::string& cartella, Dialogs& dialogs, Rip
 TabellaSalvata::TabellaSalvata(const FrmTara& f, const std::string& cartella, Ripresa da)
     : f_(f), cartella_(cartella), da_(std::move(da)) {}
 
-void TabellaSalvata::Aggiorna() {
-  bool nuova = false;
+std::vector<int> TabellaSalvata::Aggiorna() {
+  std::vector<int> finite;
   for (std::size_t i = 0; i < finite_.size(); ++i) {
     const Colore c = f_.righe[i].chk_tara.colore;
     const bool finita = c == Colore::Verde || c == Colore::Rosso;
-    nuova = nuova || (finita && !finite_[i]);
+    if (finita && !finite_[i]) finite.push_back(static_cast<int>(i));
     finite_[i] = finita;
   }
-  if (nuova || !scritta_) Scrivi();
+  if (!finite.empty() || !scritta_) Scrivi();
+  return finite;
 }
 
 void TabellaSalvata::Fine(const std::string& identificazione) {
@@ -176,9 +177,11 @@ void TabellaSalvata::Fine(const std::string& identificazione) {
 }
 
 void TabellaSalvata::Scrivi() {
+  if (!scritta_) {
+    std::error_code ec;
+    std::filesystem::create_directories(cartella_.empty() ? "." : cartella_, ec);
+  }
   scritta_ = true;
-  std::error_code ec;
-  std::filesystem::create_directories(cartella_.empty() ? "." : cartella_, ec);
   const std::string t = StatoRighe(f_, da_.identificazione, da_.dataOra);
   const std::span dati(reinterpret_cast<const std::uint8_t*>(t.data()), t.size());
   std::string perche;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "calibration/frm_tara.h"
@@ -54,8 +55,9 @@ bool OffriRipresa(FrmTara& f, const std::string& cartella, Dialogs& dialogs, Rip
 class TabellaSalvata {
  public:
   TabellaSalvata(const FrmTara& f, const std::string& cartella, Ripresa da);
-  // After each change of the window.
-  void Aggiorna();
+  // After each change of the window: the rows that have ended (green or
+  // red) since the last call, in row order.
+  std::vector<int> Aggiorna();
   // At the end of the run, with the identification it found (empty: the
   // one the table had).
   void Fine(const std::string& identificazione);
